@@ -1,0 +1,85 @@
+// Command line and exit code.
+#include "app/cmdline.h"
+
+#include "platform/plat_system.h"
+
+uint32_t SystemError = ErrorNone;
+
+namespace {
+
+constexpr uint32_t PlatformTag = 0x57494E58;   // 'WINX'
+constexpr uint32_t ServiceVersion = 0x1080E;
+
+// The rows of the option table, in the order in which they are tested.
+struct OptionRow {
+  const char* option;
+  DisplayRequest request;
+};
+constexpr OptionRow OptionRows[] = {
+    {"/w", {320, 256, ModeWindow}},
+    {"/16", {320, 240, 16}},
+    {"/15", {320, 240, 15}},
+    {"/24", {320, 240, 24}},
+};
+constexpr DisplayRequest AutomaticRequest = {320, 240, ModeAutomatic};
+
+}  // namespace
+
+TokenSearch FindToken(uint32_t n) {
+  TokenSearch found{0, nullptr};
+  const char* p = PlatCommandLine();
+  while (*p != '\0') {
+    if (*p == ' ') {
+      p++;
+      continue;
+    }
+    found.count++;
+    if (found.count == n) {
+      found.start = p;
+    }
+    while (*p != '\0' && *p != ' ') {
+      p++;
+    }
+  }
+  return found;
+}
+
+bool HasOption(const char* option) {
+  uint32_t count = FindToken(0).count;
+  for (uint32_t i = count; i >= 1; i--) {
+    const char* token = FindToken(i).start;
+    const char* want = option;
+    while (*want != '\0') {
+      char have = *token == '-' ? '/' : *token;
+      if (*token == '\0' || *token == ' ' || have != *want) {
+        break;
+      }
+      token++;
+      want++;
+    }
+    if (*want == '\0') {
+      return true;
+    }
+  }
+  return false;
+}
+
+DisplayRequest ChooseDisplayRequest() {
+  for (const OptionRow& row : OptionRows) {
+    if (HasOption(row.option)) {
+      return row.request;
+    }
+  }
+  return AutomaticRequest;
+}
+
+bool RecordSystemError(uint32_t code) {
+  SystemError = code;
+  return false;
+}
+
+void ExitWithSystemError() { PlatExitProcess(SystemError); }
+
+SystemId GetSystemId() { return SystemId{PlatformTag, ServiceVersion}; }
+
+void Pause(uint32_t milliseconds) { PlatSleep(milliseconds); }

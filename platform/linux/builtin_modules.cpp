@@ -1,0 +1,7 @@
+// The table of built-in services. Each entry is served before any file of
+// the same name is searched for.
+#include "platform/linux/builtin.h"
+
+const LinuxBuiltinModule LinuxBuiltinModules[] = {
+    {nullptr, nullptr},
+};

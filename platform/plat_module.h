@@ -1,0 +1,22 @@
+// Libraries loaded at run time by name: the full-screen display service
+// ("ddraw.dll") and the sound library ("fmod.dll").
+#pragma once
+#include <cstdint>
+
+using PlatModule = void*;
+
+// Called by OpenVideo (full screen) and SoundOpen.
+// Loads a library by its bare name, resolved as the original platform does:
+// the program's own directory first, then the system's usual search. Names
+// of services the platform layer carries built in are served from there.
+// Returns null when the library cannot be loaded.
+PlatModule PlatModuleLoad(const char* name);
+
+// Called by OpenVideo and SoundOpen for each entry point they bind.
+// Looks an exported routine up by name. A name written the way a 32-bit
+// Windows compiler decorates a stdcall routine ("_Name@12") is turned into
+// this platform's spelling ("Name") first. Returns null when it is missing.
+void* PlatModuleSymbol(PlatModule module, const char* name);
+
+// Called by SoundClose.
+void PlatModuleFree(PlatModule module);

@@ -1,0 +1,28 @@
+// The video device: the demo window, the display mode, the frame buffer and
+// its presentation.
+#pragma once
+#include <cstdint>
+
+constexpr uint32_t PresentWindowCopy = 0x444942;     // 'DIB'
+constexpr uint32_t PresentSurfaceCopy = 0x44584458;  // 'XDXD'
+
+void SetWindowTitle(const char* title);
+
+// False after recording SystemError 1, 2 or 5.
+bool OpenVideo(uint32_t width, uint32_t height, int32_t modeRequest);
+bool OpenVideoSurface(uint32_t width, uint32_t height, int32_t modeRequest);
+void CloseVideo();
+
+struct ChosenMode {
+  uint32_t depth;
+  uint32_t refresh;
+};
+ChosenMode QueryChosenMode();
+
+// Handle of the demo window, 0 while there is none (handed to the sound library).
+uintptr_t VideoWindow();
+
+// The pixel memory of the frame, or null after recording SystemError 4.
+uint32_t* CreateFrameBuffer(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
+void PresentFrame();
+void ReleaseFrameBuffer();
