@@ -1,0 +1,140 @@
+// The stand-in sound library.
+#include "tests/fake/fake_soundlib.h"
+
+#include "tests/fake/fake_platform.h"
+
+#include <cstring>
+
+namespace {
+
+using Handle = void*;
+
+int InitResult = 1;
+bool RefuseMusic = false;
+uint32_t Position = 0;
+uint32_t (*PositionHook)(int) = nullptr;
+bool Playing = false;
+const uint8_t* Music = nullptr;
+uint32_t MusicLength = 0;
+int SampleToken = 0;   // its address is the sample and song handle
+
+void ResetSoundLib() {
+  InitResult = 1;
+  RefuseMusic = false;
+  Position = 0;
+  PositionHook = nullptr;
+  Playing = false;
+  Music = nullptr;
+  MusicLength = 0;
+}
+
+FakeResetRegistration Registration(ResetSoundLib);
+
+int Init(int rate, int channels, unsigned flags) {
+  FakeRecord("FSOUND_Init", rate, channels, flags);
+  return InitResult;
+}
+void Close() { FakeRecord("FSOUND_Close"); }
+int PlaySong(Handle song) {
+  FakeRecord("FMUSIC_PlaySong");
+  return 1;
+}
+int StopSong(Handle song) {
+  FakeRecord("FMUSIC_StopSong");
+  return 1;
+}
+Handle LoadSong(const char* name) {
+  FakeRecord("FMUSIC_LoadSong");
+  return RefuseMusic ? nullptr : &SampleToken;
+}
+Handle LoadSongMemory(const void* data, int length) {
+  FakeRecord("FMUSIC_LoadSongMemory", length);
+  return RefuseMusic ? nullptr : &SampleToken;
+}
+int GetOrder(Handle song) {
+  FakeRecord("FMUSIC_GetOrder");
+  return 0;
+}
+int GetRow(Handle song) {
+  FakeRecord("FMUSIC_GetRow");
+  return 0;
+}
+int SetHwnd(void* window) {
+  FakeRecord("FSOUND_SetHWND", reinterpret_cast<intptr_t>(window));
+  return 1;
+}
+int SetPriority(int a, int b) {
+  FakeRecord("FSOUND_SetPriority");
+  return 1;
+}
+Handle LoadMpeg(int index, const char* name, unsigned mode) {
+  FakeRecord("FSOUND_Sample_LoadMpeg", index);
+  return RefuseMusic ? nullptr : &SampleToken;
+}
+Handle LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
+  FakeRecord("FSOUND_Sample_LoadMpegMemory", index, mode, length);
+  if (RefuseMusic) {
+    return nullptr;
+  }
+  Music = static_cast<const uint8_t*>(data);
+  MusicLength = static_cast<uint32_t>(length);
+  return &SampleToken;
+}
+int PlaySound(int channel, Handle sample) {
+  FakeRecord("FSOUND_PlaySound", channel, sample == &SampleToken ? 1 : 0);
+  Playing = true;
+  return FakeSoundChannel;
+}
+unsigned GetCurrentPosition(int channel) {
+  FakeRecord("FSOUND_GetCurrentPosition", channel);
+  return PositionHook != nullptr ? PositionHook(channel) : Position;
+}
+int StopSound(int channel) {
+  FakeRecord("FSOUND_StopSound", channel);
+  if (channel == FakeSoundChannel) {
+    Playing = false;
+  }
+  return 1;
+}
+
+const FakeSymbol AllSymbols[] = {
+    {"FSOUND_Init", reinterpret_cast<void*>(Init)},
+    {"FSOUND_Close", reinterpret_cast<void*>(Close)},
+    {"FMUSIC_PlaySong", reinterpret_cast<void*>(PlaySong)},
+    {"FMUSIC_StopSong", reinterpret_cast<void*>(StopSong)},
+    {"FMUSIC_LoadSong", reinterpret_cast<void*>(LoadSong)},
+    {"FMUSIC_LoadSongMemory", reinterpret_cast<void*>(LoadSongMemory)},
+    {"FMUSIC_GetOrder", reinterpret_cast<void*>(GetOrder)},
+    {"FMUSIC_GetRow", reinterpret_cast<void*>(GetRow)},
+    {"FSOUND_SetHWND", reinterpret_cast<void*>(SetHwnd)},
+    {"FSOUND_SetPriority", reinterpret_cast<void*>(SetPriority)},
+    {"FSOUND_Sample_LoadMpeg", reinterpret_cast<void*>(LoadMpeg)},
+    {"FSOUND_Sample_LoadMpegMemory", reinterpret_cast<void*>(LoadMpegMemory)},
+    {"FSOUND_PlaySound", reinterpret_cast<void*>(PlaySound)},
+    {"FSOUND_GetCurrentPosition", reinterpret_cast<void*>(GetCurrentPosition)},
+    {"FSOUND_StopSound", reinterpret_cast<void*>(StopSound)},
+};
+constexpr size_t SymbolCount = sizeof AllSymbols / sizeof AllSymbols[0];
+
+// The table handed to the library role; it must outlive the test.
+FakeSymbol Installed[SymbolCount];
+
+}  // namespace
+
+void FakeSoundLibInstall(const char* omit) {
+  size_t n = 0;
+  for (const FakeSymbol& s : AllSymbols) {
+    if (omit == nullptr || std::strcmp(omit, s.name) != 0) {
+      Installed[n++] = s;
+    }
+  }
+  FakeModuleAdd("fmod.dll", Installed, n);
+}
+
+void FakeSoundLibSetInitResult(int result) { InitResult = result; }
+void FakeSoundLibRefuseMusic(bool refuse) { RefuseMusic = refuse; }
+void FakeSoundLibSetPosition(uint32_t position) { Position = position; }
+void FakeSoundLibSetPositionHook(uint32_t (*hook)(int)) { PositionHook = hook; }
+bool FakeSoundLibPlaying() { return Playing; }
+const uint8_t* FakeSoundLibMusic() { return Music; }
+uint32_t FakeSoundLibMusicLength() { return MusicLength; }
