@@ -7,6 +7,7 @@
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "demo/script.h"
+#include "sound/sound.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_soundlib.h"
 #include "tests/fake/fake_timer.h"
@@ -96,9 +97,11 @@ std::vector<uint8_t> MakeProgramFile(size_t count, bool wideTooBig) {
   if (items.empty()) {
     // An archive without items: the trailer alone, count 0.
     file = image;
-    const uint32_t trailer[3] = {0, 0, 12};
-    const auto* t = reinterpret_cast<const uint8_t*>(trailer);
-    file.insert(file.end(), t, t + sizeof trailer);
+    for (uint32_t field : {0u, 0u, 12u}) {
+      for (int b = 0; b < 4; b++) {
+        file.push_back(static_cast<uint8_t>(field >> (8 * b)));
+      }
+    }
     return file;
   }
   EXPECT_TRUE(PackBuildArchive(image, items, file, error)) << error;

@@ -13,7 +13,7 @@
 #include "timing/sequencer.h"
 
 struct SimOptions {
-  uint32_t passMs = 40;               // simulated length of one run-loop pass
+  uint32_t passMs = 16;               // simulated length of one pass (a 60 Hz display)
   uint32_t musicPermille = 1000;      // music speed, 1000 = as recorded
   const char* commandLine = "QZ_Quillwave2k.exe /w";
   bool programFile = true;            // the program file lies in the current directory
