@@ -19,8 +19,8 @@ struct SimOptions {
   bool programFile = true;            // the program file lies in the current directory
   bool soundLibrary = true;           // "fmod.dll" can be loaded
   bool displayService = true;         // "ddraw.dll" can be loaded (full screen)
-  void (*beforeLoop)() = nullptr;     // called just before the run loop
-  void (*afterLoop)() = nullptr;      // called just after it returns
+  void (*beforeLoop)() = nullptr;     // SimRunTraced: called just before the run loop
+  void (*afterLoop)() = nullptr;      // SimRunTraced: called just after it returns
 };
 
 // Music samples per second, and the length of the music in samples.
