@@ -27,9 +27,10 @@ std::atomic<uint32_t> ScrollPosition{0};
 
 namespace {
 
-// One byte load, one palette load and one store per pixel.
-void Expand(const uint32_t* palette, const uint8_t* source, uint32_t* destination,
-            uint32_t count) {
+// One byte load, one palette load and one store per pixel. The three never
+// overlap; saying so lets the compiler store several pixels at once.
+void Expand(const uint32_t* __restrict palette, const uint8_t* __restrict source,
+            uint32_t* __restrict destination, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) {
     destination[i] = palette[source[i]];
   }

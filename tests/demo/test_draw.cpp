@@ -168,25 +168,6 @@ TEST_F(Draw, ScrollerLevelIsFadePlusFlickerNotBelowZero) {
         << "level " << k.level << " offset " << k.offset;
     EXPECT_EQ(FadeLevel.load(), k.level);
   }
-}
-
-TEST_F(Draw, ScrollerAtTheTopIsBrighterAndBelowZeroIsBlack) {
-  FadeLevel.store(128);
-  FlickerOffset.store(16);
-  ShowScroller();
-  const Frame bright = Current();
-  const Frame plain = ReferenceScroller(0, 128);
-  bool brighter = false;
-  for (uint32_t i = 0; i < FramePixels; ++i) {
-    for (int shift : {0, 8, 16}) {
-      uint32_t b = bright[i] >> shift & 0xFF;
-      uint32_t p = plain[i] >> shift & 0xFF;
-      ASSERT_GE(b, p);
-      brighter |= b > p;
-    }
-  }
-  EXPECT_TRUE(brighter);
-
   FadeLevel.store(5);
   FlickerOffset.store(-16);
   ShowScroller();
