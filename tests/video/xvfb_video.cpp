@@ -60,7 +60,7 @@ int Show(const char* mode) {
   } else if (std::strcmp(mode, "auto") == 0) {
     opened = OpenVideo(Width, Height, ModeAutomatic);
   } else {
-    opened = OpenVideo(Width, Height, std::atoi(mode));
+    opened = OpenVideo(Width, Height, static_cast<int32_t>(std::strtol(mode, nullptr, 10)));
   }
   if (!opened) {
     std::printf("open failed %u\n", SystemError);
@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
     return Show(argv[2]);
   }
   if (argc == 5 && std::strcmp(argv[1], "check") == 0) {
-    return Check(argv[2], static_cast<uint32_t>(std::atoi(argv[3])), argv[4]);
+    return Check(argv[2], static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)), argv[4]);
   }
   std::fprintf(stderr, "usage: %s show MODE | check MODE DEPTH IMAGE.ppm\n", argv[0]);
   return 2;
