@@ -43,6 +43,8 @@ constexpr uint32_t CodeLengthShift = 8;
 constexpr uint32_t CodeLengthMask = 0xF;
 // The bit buffer is topped up whenever it holds fewer bits than this.
 constexpr uint32_t RefillBelow = 32;
+// Table codes decoded from one wide load: a load leaves at least 56 bits.
+constexpr uint32_t FastBurst = 56 / CodeTableBits;
 
 // Decoder state: one item at a time, all reset at the start of every decode.
 HuffmanNode Nodes[HuffmanNodeRoom];    // the item's code tree
@@ -211,6 +213,34 @@ bool DecodeStream(uint8_t* out) {
   };
 
   while (remaining > 0) {
+    // The common case: short codes while the window holds a whole wide load.
+    // One load gives at least 56 bits, enough for FastBurst table codes.
+    while (remaining >= FastBurst && fill - position >= sizeof(uint64_t)) {
+      bits |= LoadBigEndian64(data + position) >> held;
+      position += (63 - held) >> 3;
+      held |= 56;
+      uint32_t done = 0;
+      for (; done < FastBurst; done++) {
+        const uint32_t entry = CodeTable[bits >> (64 - CodeTableBits)];
+        if ((entry & CodeLeaf) == 0) {
+          break;
+        }
+        const uint32_t length = (entry >> CodeLengthShift) & CodeLengthMask;
+        *out++ = static_cast<uint8_t>(entry);
+        bits <<= length;
+        held -= length;
+      }
+      remaining -= done;
+      if (done < FastBurst) {
+        break;
+      }
+    }
+    if (remaining == 0) {
+      break;
+    }
+
+    // One symbol at a time: near the end of the window or of the output, or
+    // a code longer than the table.
     if (held < RefillBelow) {
       refill();
     }
