@@ -43,6 +43,10 @@ constexpr uint32_t CodeLengthShift = 8;
 constexpr uint32_t CodeLengthMask = 0xF;
 // The bit buffer is topped up whenever it holds fewer bits than this.
 constexpr uint32_t RefillBelow = 32;
+// A wide load of 8 bytes tops the bit buffer up to at least this many bits,
+// enough for FastBurst table codes.
+constexpr uint32_t WideLoadBits = 56;
+constexpr uint32_t FastBurst = WideLoadBits / CodeTableBits;
 
 // Decoder state: one item at a time, all reset at the start of every decode.
 HuffmanNode Nodes[HuffmanNodeRoom];    // the item's code tree
@@ -184,7 +188,7 @@ bool DecodeStream(uint8_t* out) {
   uint32_t held = 0;  // how many of them are valid
   uint32_t remaining = OutputLength;
 
-  // Tops the buffer up to at least 56 bits, or to what the item has left.
+  // Tops the buffer up to at least WideLoadBits, or to what the item has left.
   // A wide load may set bits below `held`; they are the stream's own next
   // bits, so setting them again later changes nothing.
   auto refill = [&]() {
@@ -195,7 +199,7 @@ bool DecodeStream(uint8_t* out) {
       held += taken * 8;
       return;
     }
-    while (held <= 56) {
+    while (held <= WideLoadBits) {
       if (position == fill) {
         Reader.position = position;
         if (!FetchBlock()) {
@@ -205,12 +209,39 @@ bool DecodeStream(uint8_t* out) {
         position = Reader.position;
         fill = Reader.fill;
       }
-      bits |= static_cast<uint64_t>(data[position++]) << (56 - held);
+      bits |= static_cast<uint64_t>(data[position++]) << (WideLoadBits - held);
       held += 8;
     }
   };
 
   while (remaining > 0) {
+    // The common case: short codes while the window holds a whole wide load.
+    while (remaining >= FastBurst && fill - position >= sizeof(uint64_t)) {
+      bits |= LoadBigEndian64(data + position) >> held;
+      position += (63 - held) >> 3;
+      held |= WideLoadBits;  // held + 8 x the bytes taken
+      uint32_t done = 0;
+      for (; done < FastBurst; done++) {
+        const uint32_t entry = CodeTable[bits >> (64 - CodeTableBits)];
+        if ((entry & CodeLeaf) == 0) {
+          break;
+        }
+        const uint32_t length = (entry >> CodeLengthShift) & CodeLengthMask;
+        *out++ = static_cast<uint8_t>(entry);
+        bits <<= length;
+        held -= length;
+      }
+      remaining -= done;
+      if (done < FastBurst) {
+        break;
+      }
+    }
+    if (remaining == 0) {
+      break;
+    }
+
+    // One symbol at a time: near the end of the window or of the output, or
+    // a code longer than the table.
     if (held < RefillBelow) {
       refill();
     }

@@ -3,8 +3,9 @@
 // a scripted mode list, and a surface whose memory the test can read.
 // Every call is recorded in the call log (fake_platform.h) under the name of
 // the operation without its "Plat" prefix ("CreateWindow", "ShowCursor",
-// "SetDisplayMode", "Lock", ...). Peeking, dispatching and presenting
-// allocate nothing.
+// "SetDisplayMode", "Lock", ...); PlatCreateWindow records "CreateWindow"
+// (style, width, height) and then "CreateWindowAt" (x, y, extended style).
+// Peeking, dispatching and presenting allocate nothing.
 #pragma once
 #include "platform/plat_display.h"
 
