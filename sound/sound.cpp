@@ -226,7 +226,8 @@ void SoundClose() {
     Entry<CloseFn>(SlotClose)();
   }
   PlatModuleFree(SoundDevice.library);
-  // The handle keeps its value, but nothing of the freed library may be
-  // called again.
+  // Forgotten, so that a further stop or close cannot reach the freed
+  // library or free it twice.
+  SoundDevice.library = nullptr;
   SoundDevice.entries.bound = 0;
 }

@@ -83,6 +83,8 @@ struct Song {
   xmp_context player;
   bool started;                    // xmp player running (end it on stop)
   bool active;                     // the mixer renders it
+  const int16_t* pending;          // rendered tick not yet handed out (xmp's buffer)
+  int pendingFrames;
   std::atomic<int> order;          // position published after each block
   std::atomic<int> row;
 };
@@ -104,7 +106,6 @@ Song Songs[SongRoom];
 
 // --- mixer scratch, used only by the audio thread --------------------------
 int32_t MixSum[MixFrames * OutputChannels];
-int16_t SongBlock[MixFrames * OutputChannels];
 xmp_frame_info SongInfo;
 
 int16_t Clamp16(int32_t v) {
@@ -139,18 +140,35 @@ void MixChannel(Channel& ch, int frames) {
   ch.position.store(static_cast<uint32_t>(handed < decoded ? handed : decoded), std::memory_order_release);
 }
 
+// Renders the song tick by tick, so that it ends exactly where it would
+// start over and the published order and row are those of audio handed out.
 void MixSong(Song& song, int frames) {
-  int rc = xmp_play_buffer(song.player, SongBlock, frames * OutputChannels * 2, 1);
-  if (rc != 0) {
-    song.active = false;  // the module played through (or the player failed)
-    return;
+  int done = 0;
+  while (done < frames) {
+    if (song.pendingFrames == 0) {
+      if (xmp_play_frame(song.player) != 0) {
+        song.active = false;
+        return;
+      }
+      xmp_get_frame_info(song.player, &SongInfo);
+      if (SongInfo.loop_count > 0) {
+        song.active = false;  // played through once
+        return;
+      }
+      song.pending = static_cast<const int16_t*>(SongInfo.buffer);
+      song.pendingFrames = SongInfo.buffer_size / static_cast<int>(sizeof(Frame));
+      song.order.store(SongInfo.pos, std::memory_order_release);
+      song.row.store(SongInfo.row, std::memory_order_release);
+      continue;
+    }
+    int n = frames - done < song.pendingFrames ? frames - done : song.pendingFrames;
+    for (int i = 0; i < n * OutputChannels; i++) {
+      MixSum[done * OutputChannels + i] += song.pending[i];
+    }
+    song.pending += n * OutputChannels;
+    song.pendingFrames -= n;
+    done += n;
   }
-  for (int i = 0; i < frames * OutputChannels; i++) {
-    MixSum[i] += SongBlock[i];
-  }
-  xmp_get_frame_info(song.player, &SongInfo);
-  song.order.store(SongInfo.pos, std::memory_order_release);
-  song.row.store(SongInfo.row, std::memory_order_release);
 }
 
 // Renders `frames` output frames (at most MixFrames) into `out`.
@@ -448,6 +466,7 @@ Song* SongFromHandle(void* handle) {
 // Caller holds MixLock.
 void EndSong(Song& song) {
   song.active = false;
+  song.pendingFrames = 0;
   if (song.started) {
     xmp_end_player(song.player);
     song.started = false;
@@ -614,6 +633,8 @@ SOUNDLIB_EXPORT int FMUSIC_PlaySong(void* handle) {
   std::lock_guard<std::mutex> hold(MixLock);
   EndSong(*song);
   song->started = xmp_start_player(song->player, MixRate, 0) == 0;
+  song->pending = nullptr;
+  song->pendingFrames = 0;
   song->order.store(0);
   song->row.store(0);
   song->active = song->started;
