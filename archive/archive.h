@@ -12,12 +12,17 @@ constexpr uint32_t HuffmanNodeRoom = 512;      // nodes of one code tree
 constexpr char ArchiveSignature[] = "Orvalund DataFile V2.3\x1A";
 
 // Opens `fileName` and loads the item directory from the end of the file.
-// False when the file cannot be opened or its directory is unusable; no item
-// may be read then. A file left open by a failure is closed by ArchiveClose.
+// False when the file cannot be opened or its directory is unusable (no
+// items, more than ArchiveItemRoom, a trailer, directory or item outside the
+// file, a short read); no item may be read then. A file left open by a
+// failure is closed by ArchiveClose. An archive still open is closed first.
 bool ArchiveOpen(const char* fileName);
 
 // Copies the stored bytes of item `index` (1-based). `length` 0 means the
-// whole item. False for an index out of range or a length beyond the item.
+// whole item; a longer length than the item's reads on into what follows it
+// in the file. False, with nothing read, for an index of 0 or above the item
+// count and for a length that would run past the end of the file; false too
+// when the file delivers fewer bytes than asked for.
 bool ArchiveReadRawPart(uint32_t index, void* destination, uint32_t length);
 bool ArchiveReadRaw(uint32_t index, void* destination);
 
