@@ -2,16 +2,9 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t WM_SETFOCUS = 0x0007;
-constexpr uint32_t WM_KILLFOCUS = 0x0008;
-constexpr uint32_t WM_CLOSE = 0x0010;
-constexpr uint32_t WM_KEYDOWN = 0x0100;
-constexpr uint32_t WM_KEYUP = 0x0101;
-constexpr uint32_t WM_MOUSEMOVE = 0x0200;
-constexpr uint32_t WM_LBUTTONUP = 0x0202;
-constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
-constexpr uint32_t WM_RBUTTONUP = 0x0205;
-constexpr uint32_t VK_ESCAPE = 0x1B;
+// The message numbers (WM_CLOSE, WM_KEYUP, VK_ESCAPE, ...) are the window
+// layer's.
+#include "platform/plat_window.h"
 
 struct WindowMessage {
   uintptr_t window;

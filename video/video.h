@@ -26,3 +26,7 @@ uintptr_t VideoWindow();
 uint32_t* CreateFrameBuffer(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
 void PresentFrame();
 void ReleaseFrameBuffer();
+
+// A stretched copy of the whole frame onto (0, 0) of the given device context,
+// width x height pixels. PresentFrame never uses it.
+void StretchFrame(uintptr_t destination, uint32_t width, uint32_t height);

@@ -9,3 +9,6 @@ struct LinuxBuiltinModule {
 
 // Null-terminated list, kept in builtin_modules.cpp.
 extern const LinuxBuiltinModule LinuxBuiltinModules[];
+
+// Exports of the built-in full-screen display service ("ddraw.dll").
+void* LinuxDisplaySymbol(const char* plainName);

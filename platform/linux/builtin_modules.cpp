@@ -3,5 +3,6 @@
 #include "platform/linux/builtin.h"
 
 const LinuxBuiltinModule LinuxBuiltinModules[] = {
+    {"ddraw.dll", LinuxDisplaySymbol},
     {nullptr, nullptr},
 };

@@ -48,8 +48,9 @@ bool ProgramDirectory(char* out, size_t room) {
   return true;
 }
 
-// "_Name@12" -> "Name"; any other spelling is kept as it is.
-void PlainSymbolName(const char* name, char* out, size_t room) {
+// "_Name@12" -> "Name"; any other spelling is kept as it is. False when the
+// name does not fit: a shortened name could match some other export.
+bool PlainSymbolName(const char* name, char* out, size_t room) {
   size_t len = std::strlen(name);
   const char* at = std::strrchr(name, '@');
   bool decorated = len > 2 && name[0] == '_' && at != nullptr && at > name + 1 && at[1] != '\0';
@@ -61,10 +62,11 @@ void PlainSymbolName(const char* name, char* out, size_t room) {
   const char* from = decorated ? name + 1 : name;
   size_t keep = decorated ? static_cast<size_t>(at - from) : len;
   if (keep >= room) {
-    keep = room - 1;
+    return false;
   }
   std::memcpy(out, from, keep);
   out[keep] = '\0';
+  return true;
 }
 
 }  // namespace
@@ -84,11 +86,14 @@ PlatModule PlatModuleLoad(const char* name) {
   }
   void* library = nullptr;
   char path[PATH_MAX];
-  if (std::strchr(name, '/') == nullptr && ProgramDirectory(path, sizeof path) &&
-      std::strlen(path) + std::strlen(name) < sizeof path) {
-    std::strcat(path, name);
-    if (access(path, F_OK) == 0) {
-      library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  size_t nameLength = std::strlen(name);
+  if (std::strchr(name, '/') == nullptr && ProgramDirectory(path, sizeof path)) {
+    size_t directoryLength = std::strlen(path);
+    if (directoryLength + nameLength < sizeof path) {
+      std::memcpy(path + directoryLength, name, nameLength + 1);
+      if (access(path, F_OK) == 0) {
+        library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+      }
     }
   }
   if (library == nullptr) {
@@ -112,7 +117,9 @@ void* PlatModuleSymbol(PlatModule module, const char* name) {
     return nullptr;
   }
   char plain[NameRoom];
-  PlainSymbolName(name, plain, sizeof plain);
+  if (!PlainSymbolName(name, plain, sizeof plain)) {
+    return nullptr;
+  }
   if (m->builtin != nullptr) {
     return m->builtin->symbol(plain);
   }

@@ -231,7 +231,7 @@ int FakeModuleLoadedCount() {
 }
 
 PlatModule PlatModuleLoad(const char* name) {
-  FakeRecord("ModuleLoad");
+  FakeRecord("ModuleLoad", reinterpret_cast<intptr_t>(name));
   for (FakeModule& m : Modules()) {
     if (m.name == name) {
       m.loaded++;
@@ -242,7 +242,7 @@ PlatModule PlatModuleLoad(const char* name) {
 }
 
 void* PlatModuleSymbol(PlatModule module, const char* name) {
-  FakeRecord("ModuleSymbol");
+  FakeRecord("ModuleSymbol", reinterpret_cast<intptr_t>(name));
   auto* m = static_cast<FakeModule*>(module);
   if (m == nullptr) {
     return nullptr;

@@ -57,6 +57,8 @@ struct FakeSymbol {
   const char* name;  // exported name as the platform spells it ("FSOUND_Init")
   void* address;
 };
+// ModuleLoad and ModuleSymbol calls record the address of the name asked
+// for in `a` (the caller's text, which must outlive the check).
 // Makes a library of that name loadable, exporting `count` symbols (kept by
 // pointer: the table must outlive the test).
 void FakeModuleAdd(const char* name, const FakeSymbol* symbols, size_t count);

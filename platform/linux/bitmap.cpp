@@ -1,0 +1,107 @@
+// Memory device contexts, the frame's bitmap and the copies into a window.
+#include "platform/plat_bitmap.h"
+
+#include "platform/linux/screen.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Handles in ranges of their own, apart from windows and window contexts.
+constexpr uintptr_t MemoryDCBase = 0x2000;
+constexpr uintptr_t BitmapBase = 0x3000;
+
+constexpr int MemoryDCRoom = 4;
+constexpr int BitmapRoom = 4;
+// Bitmaps larger than this many pixels are refused.
+constexpr int64_t LargestBitmap = int64_t{8192} * 8192;
+
+struct MemoryDC {
+  bool used;
+  int bitmap;  // index of the selected bitmap, -1 for none
+};
+
+struct Bitmap {
+  bool used;
+  LinuxImage image;
+};
+
+MemoryDC MemoryDCs[MemoryDCRoom];
+Bitmap Bitmaps[BitmapRoom];
+
+// The image a memory context holds, or null.
+const LinuxImage* SourceImage(uintptr_t dc) {
+  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
+    return nullptr;
+  }
+  const MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
+  return m.used && m.bitmap >= 0 ? &Bitmaps[m.bitmap].image : nullptr;
+}
+
+}  // namespace
+
+uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
+  for (int i = 0; i < MemoryDCRoom; i++) {
+    if (!MemoryDCs[i].used) {
+      MemoryDCs[i] = MemoryDC{true, -1};
+      return MemoryDCBase + static_cast<uintptr_t>(i);
+    }
+  }
+  return 0;
+}
+
+uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_t usage, void** bits,
+                               uintptr_t section, uint32_t offset) {
+  *bits = nullptr;
+  if (info == nullptr || info->biSize != BitmapHeaderSize || info->biBitCount != 32 ||
+      info->biCompression != BI_RGB || usage != DIB_RGB_COLORS || section != 0 || info->biWidth <= 0 ||
+      info->biHeight == 0) {
+    return 0;
+  }
+  int64_t height = info->biHeight < 0 ? -int64_t{info->biHeight} : info->biHeight;
+  int64_t pixels = int64_t{info->biWidth} * height;
+  if (pixels > LargestBitmap) {
+    return 0;
+  }
+  for (int i = 0; i < BitmapRoom; i++) {
+    if (!Bitmaps[i].used) {
+      // Kept until the process ends; a bitmap is never deleted.
+      auto* memory = static_cast<uint32_t*>(std::calloc(static_cast<size_t>(pixels), sizeof(uint32_t)));
+      if (memory == nullptr) {
+        return 0;
+      }
+      Bitmaps[i] = Bitmap{true, LinuxImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
+      *bits = memory;
+      return BitmapBase + static_cast<uintptr_t>(i);
+    }
+  }
+  return 0;
+}
+
+uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
+  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - MemoryDCBase].used ||
+      object < BitmapBase || object >= BitmapBase + BitmapRoom || !Bitmaps[object - BitmapBase].used) {
+    return 0;
+  }
+  MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
+  uintptr_t previous = m.bitmap >= 0 ? BitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
+  m.bitmap = static_cast<int>(object - BitmapBase);
+  return previous;
+}
+
+bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
+  return PlatStretchBlt(destination, x, y, width, height, source, sourceX, sourceY, width, height, rasterOperation);
+}
+
+bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
+                    uint32_t rasterOperation) {
+  const LinuxImage* image = SourceImage(source);
+  LinuxWindow* window = LinuxWindowOfDC(destination);
+  if (image == nullptr || window == nullptr || rasterOperation != SRCCOPY) {
+    return false;
+  }
+  LinuxWindowPaint(window, x, y, width, height, *image, sourceX, sourceY, sourceWidth, sourceHeight);
+  return true;
+}
