@@ -401,7 +401,7 @@ Canvas PaintWide(const Fonts& fonts) {
   PaintSkyAndSea(c);
   PaintStars(c);
   // Dawn sun on the left, sunset sun on the right, the moon at the end.
-  PaintLight(c, 250, Horizon - 6, 15, Hex(0xfff0c0), Hex(0xff9a60), Hex(0xff9870), 60, 0.7f);
+  PaintLight(c, 100, Horizon - 6, 15, Hex(0xfff0c0), Hex(0xff9a60), Hex(0xff9870), 60, 0.7f);
   PaintLight(c, 1450, 22, 10, Hex(0xffffff), Hex(0xfff4d0), Hex(0xfff0c0), 70, 0.0f);
   PaintLight(c, 2470, Horizon - 4, 20, Hex(0xffe080), Hex(0xff5030), Hex(0xff7040), 80, 0.9f);
   PaintLight(c, 2985, 44, 9, Hex(0xfbfbf0), Hex(0xd8dce8), Hex(0x6878b0), 26, 0.35f, 5);

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include <unistd.h>
+
 #include "content/lib/pngio.h"
 #include "content/lib/quantise.h"
 
@@ -19,8 +21,9 @@ using content::Quantise;
 using content::QuantiseOptions;
 using content::Rgb;
 
+// Per-process names: other builds' tests may run beside these ones.
 std::string TempPath(const std::string& name) {
-  return std::string(::testing::TempDir()) + "/qz_quantise_" + name;
+  return std::string(::testing::TempDir()) + "/qz_quantise_" + std::to_string(getpid()) + "_" + name;
 }
 
 Canvas Sunset(int w, int h) {
