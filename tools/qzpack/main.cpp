@@ -23,6 +23,9 @@ const Verb Verbs[] = {
      "write PROGRAM, zero padding, then an archive of the ITEMs (at most 32), each coded", VerbBuild},
     {"list", "list FILE", "one line per item: index, name, offset, stored size, decoded size", VerbList},
     {"extract", "extract FILE INDEX OUT [--raw]", "write item INDEX (1-based) decoded, or its stored bytes", VerbExtract},
+    {"picture", "picture IN.png PALETTE_OUT PIXELS_OUT [--dither]",
+     "a PNG into a Palette item and an IndexedPicture item (true colour reduced to 256 colours)", VerbPicture},
+    {"preview", "preview PALETTE PIXELS WIDTH OUT.png", "a Palette item and its pixels back into a PNG", VerbPreview},
 };
 
 void PrintHelp() {

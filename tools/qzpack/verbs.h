@@ -11,6 +11,8 @@ int VerbDecode(const VerbArgs& args);
 int VerbBuild(const VerbArgs& args);
 int VerbList(const VerbArgs& args);
 int VerbExtract(const VerbArgs& args);
+int VerbPicture(const VerbArgs& args);
+int VerbPreview(const VerbArgs& args);
 
 // The usage line of a verb from the table in main.cpp.
 const char* VerbUsage(const char* verb);
