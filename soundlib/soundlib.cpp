@@ -259,10 +259,13 @@ void ReleaseSdlAudio() {
   }
 }
 
-bool StartSilentOutput() {
+void NoteMissingDevice() {
   if (!SilentNoticeGiven.exchange(true)) {
     std::fprintf(stderr, "fmod.dll: no audio device (%s); playing to a silent output\n", SDL_GetError());
   }
+}
+
+bool StartSilentOutput() {
   SilentQuit.store(false);
   SilentRunning = pthread_create(&SilentThread, nullptr, SilentOutput, nullptr) == 0;
   return SilentRunning;
@@ -502,6 +505,7 @@ SOUNDLIB_EXPORT int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags
     ch.position.store(0);
   }
   if (!OpenDevice()) {
+    NoteMissingDevice();  // while SDL still holds the reason
     ReleaseSdlAudio();
     if (!StartSilentOutput()) {
       return 0;

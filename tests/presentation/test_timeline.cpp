@@ -19,6 +19,21 @@ namespace {
 
 constexpr uint32_t ColourBits = 0x00FFFFFF;
 
+// The script as the presentation is meant to run, written out here rather
+// than taken from the script's own constants.
+constexpr uint32_t PictureFadeTicks = 32;      // per level: 4,096 ticks a fade
+constexpr uint32_t ScrollerFadeInTicks = 128;  // per level: 16,384 ticks
+constexpr uint32_t ScrollerFadeOutTicks = 8;   // per level: 1,024 ticks
+constexpr uint32_t ScrollTicks = 42;           // per column
+constexpr uint32_t LastColumn = 2880;
+constexpr uint32_t FirstCue = 65536;
+constexpr uint32_t SecondCue = 5423104;
+constexpr uint32_t ThirdCue = 5505536;
+constexpr uint64_t OpeningPause = 3000;
+constexpr uint64_t ClosingPause = 2000;
+constexpr uint64_t FinalPause = 1000;
+constexpr uint32_t RowCount = 8;
+
 // The trace split by row: where each row's calls are.
 struct RowCalls {
   int enter = -1;             // trace index of the enter, -1 if none
@@ -27,7 +42,7 @@ struct RowCalls {
 };
 
 std::vector<RowCalls> SplitByRow() {
-  std::vector<RowCalls> rows(SceneRowCount);
+  std::vector<RowCalls> rows(RowCount);
   for (size_t i = 0; i < SimTraceCount(); i++) {
     const SimTraceEntry& e = SimTraceAt(i);
     RowCalls& r = rows.at(e.row);
@@ -68,7 +83,7 @@ void ExpectRowOrder() {
       phase = 0;
     }
   }
-  EXPECT_EQ(row, SceneRowCount) << "the table did not run to its end";
+  EXPECT_EQ(row, RowCount) << "the table did not run to its end";
 }
 
 const SimTraceEntry& At(int i) { return SimTraceAt(static_cast<size_t>(i)); }
@@ -107,7 +122,7 @@ void ExpectPictureRow(const RowCalls& r, int from, int to, uint64_t hold,
   uint64_t start = At(r.enter).tick;
   for (size_t k = 0; k < r.frames.size(); k++) {
     const SimTraceEntry& f = At(r.frames[k]);
-    int elapsed = static_cast<int>((f.tick - start) / PictureFadePeriod);
+    int elapsed = static_cast<int>((f.tick - start) / PictureFadeTicks);
     int level = to > from ? std::min(to, from + elapsed) : std::max(to, from - elapsed);
     bool last = k + 1 == r.frames.size();
     EXPECT_EQ(f.levelAfter, level) << "frame " << k;
@@ -122,7 +137,7 @@ void ExpectPictureRow(const RowCalls& r, int from, int to, uint64_t hold,
   // Left in the same step, right after the pause.
   EXPECT_EQ(r.leave, r.frames.back() + 1);
   EXPECT_EQ(At(r.leave).tick, done.tick + hold);
-  ExpectFade("picture fade", start, done.tick, PictureFadePeriod, from, to);
+  ExpectFade("picture fade", start, done.tick, PictureFadeTicks, from, to);
 }
 
 // Passes of a 60 Hz display for the detailed timeline; the other runs take
@@ -140,7 +155,7 @@ TEST(Timeline, TheWholeScriptAtTheMusicsOwnSpeed) {
   ASSERT_EQ(SimRunTraced(), 0u);
   ExpectRowOrder();
   std::vector<RowCalls> rows = SplitByRow();
-  for (uint32_t i = 0; i < SceneRowCount; i++) {
+  for (uint32_t i = 0; i < RowCount; i++) {
     ASSERT_GE(rows[i].enter, 0) << "row " << i;
     ASSERT_GE(rows[i].leave, 0) << "row " << i;
   }
@@ -150,18 +165,18 @@ TEST(Timeline, TheWholeScriptAtTheMusicsOwnSpeed) {
   EXPECT_EQ(At(rows[0].enter).frameFirstPixel, SimLoadingPixel(0));
   EXPECT_EQ(At(rows[0].frames.front()).levelAfter, 0);
   EXPECT_EQ(At(rows[0].frames.front()).frameFirstPixel & ColourBits, 0u);
-  ExpectPictureRow(rows[0], FadeLevelBlack, FadeLevelNormal, OpeningHold, SimOpeningPixel);
+  ExpectPictureRow(rows[0], FadeLevelBlack, FadeLevelNormal, OpeningPause, SimOpeningPixel);
   ExpectPictureRow(rows[1], FadeLevelNormal, FadeLevelBlack, 0, SimOpeningPixel);
 
   // Row 2: the music starts on entry; nothing is drawn (the frame stays
   // black) until the first cue, which ends the row on the step reaching it.
   EXPECT_EQ(FakeCount("FSOUND_PlaySound"), 1u);
   for (int f : rows[2].frames) {
-    EXPECT_LT(At(f).position, MusicStartEnd);
+    EXPECT_LT(At(f).position, FirstCue);
     EXPECT_FALSE(At(f).done);
     EXPECT_EQ(At(f).frameFirstPixel & ColourBits, 0u);
   }
-  EXPECT_GE(At(rows[2].leave).position, MusicStartEnd);
+  EXPECT_GE(At(rows[2].leave).position, FirstCue);
   EXPECT_EQ(rows[2].leave, rows[2].frames.back() + 1);
 
   // Row 3: fade-in one level per 128 ticks with the flicker, scroll one
@@ -169,50 +184,50 @@ TEST(Timeline, TheWholeScriptAtTheMusicsOwnSpeed) {
   uint64_t scrollStart = At(rows[3].enter).tick;
   for (size_t k = 0; k < rows[3].frames.size(); k++) {
     const SimTraceEntry& f = At(rows[3].frames[k]);
-    int level = std::min<int>(FadeLevelNormal, static_cast<int>((f.tick - scrollStart) / FlickerPeriod));
+    int level = std::min<int>(FadeLevelNormal, static_cast<int>((f.tick - scrollStart) / ScrollerFadeInTicks));
     EXPECT_EQ(f.levelAfter, level);
     EXPECT_EQ(f.done, level == FadeLevelNormal);
   }
-  ExpectFade("scroller fade-in", scrollStart, At(rows[3].frames.back()).tick, FlickerPeriod, 0, 128);
+  ExpectFade("scroller fade-in", scrollStart, At(rows[3].frames.back()).tick, ScrollerFadeInTicks, 0, 128);
   EXPECT_EQ(rows[3].leave, rows[3].frames.back() + 1);
 
   // Row 4: flickers at full level until the second cue.
   for (int f : rows[4].frames) {
-    EXPECT_LT(At(f).position, FlickerEnd);
+    EXPECT_LT(At(f).position, SecondCue);
     EXPECT_EQ(At(f).levelAfter, FadeLevelNormal);
     EXPECT_GE(At(f).flickerAfter, -FlickerRange);
     EXPECT_LE(At(f).flickerAfter, FlickerRange);
   }
-  EXPECT_GE(At(rows[4].leave).position, FlickerEnd);
+  EXPECT_GE(At(rows[4].leave).position, SecondCue);
 
   // Row 5: fades out in 1,024 ticks with the last flicker value, until the
   // third cue; its leave stops the scroll.
   uint64_t fadeOutStart = At(rows[5].enter).tick;
   EXPECT_EQ(At(rows[5].enter).levelAfter, FadeLevelNormal);
-  ExpectFade("scroller fade-out", fadeOutStart, At(rows[5].leave).tick, ScrollerFadeOutPeriod, 128, 0);
+  ExpectFade("scroller fade-out", fadeOutStart, At(rows[5].leave).tick, ScrollerFadeOutTicks, 128, 0);
   for (int f : rows[5].frames) {
-    EXPECT_LT(At(f).position, ScrollerFadeOutEnd);
+    EXPECT_LT(At(f).position, ThirdCue);
     EXPECT_EQ(At(f).flickerAfter, At(rows[5].enter).flickerAfter);
   }
-  EXPECT_GE(At(rows[5].leave).position, ScrollerFadeOutEnd);
+  EXPECT_GE(At(rows[5].leave).position, ThirdCue);
 
   // The scroll through rows 3 to 5, reaching its end before the third cue.
   for (uint32_t row = 3; row <= 5; row++) {
     for (int f : rows[row].frames) {
-      uint64_t columns = (At(f).tick - scrollStart) / ScrollPeriod;
-      EXPECT_EQ(At(f).scrollAfter, std::min<uint64_t>(ScrollEnd, columns));
+      uint64_t columns = (At(f).tick - scrollStart) / ScrollTicks;
+      EXPECT_EQ(At(f).scrollAfter, std::min<uint64_t>(LastColumn, columns));
     }
   }
-  EXPECT_EQ(At(rows[5].leave).scrollAfter, ScrollEnd);
+  EXPECT_EQ(At(rows[5].leave).scrollAfter, LastColumn);
 
-  ExpectPictureRow(rows[6], FadeLevelBlack, FadeLevelNormal, ClosingHold, SimClosingPixel);
-  ExpectPictureRow(rows[7], FadeLevelNormal, FadeLevelBlack, FinalHold, SimClosingPixel);
+  ExpectPictureRow(rows[6], FadeLevelBlack, FadeLevelNormal, ClosingPause, SimClosingPixel);
+  ExpectPictureRow(rows[7], FadeLevelNormal, FadeLevelBlack, FinalPause, SimClosingPixel);
 
   // No slot is left armed after the last row.
   for (const TimerSlot& slot : TimerSlots) {
     EXPECT_EQ(slot.active.load(), 0u);
   }
-  EXPECT_EQ(FakeSleptMilliseconds(), OpeningHold + ClosingHold + FinalHold);
+  EXPECT_EQ(FakeSleptMilliseconds(), OpeningPause + ClosingPause + FinalPause);
 }
 
 TEST(Timeline, RowsWhoseCueHasPassedAreLeftWithoutEntry) {
@@ -234,7 +249,7 @@ TEST(Timeline, RowsWhoseCueHasPassedAreLeftWithoutEntry) {
   EXPECT_GT(At(rows[5].leave).tick, At(rows[4].leave).tick);
   // Row 5's leave still stopped the scroll, wherever it stood.
   uint32_t stopped = At(rows[5].leave).scrollAfter;
-  EXPECT_LT(stopped, ScrollEnd);
+  EXPECT_LT(stopped, LastColumn);
   EXPECT_EQ(At(static_cast<int>(SimTraceCount()) - 1).scrollAfter, stopped);
 }
 
@@ -248,8 +263,8 @@ TEST(Timeline, TheScrollStopsWithRowFiveWhenTheCueComesFirst) {
   ASSERT_GE(rows[5].enter, 0);
   uint64_t scrollStart = At(rows[3].enter).tick;
   const SimTraceEntry& leave = At(rows[5].leave);
-  EXPECT_EQ(leave.scrollAfter, (leave.tick - scrollStart) / ScrollPeriod);
-  EXPECT_LT(leave.scrollAfter, ScrollEnd);
+  EXPECT_EQ(leave.scrollAfter, (leave.tick - scrollStart) / ScrollTicks);
+  EXPECT_LT(leave.scrollAfter, LastColumn);
   for (size_t i = static_cast<size_t>(rows[5].leave); i < SimTraceCount(); i++) {
     EXPECT_EQ(SimTraceAt(i).scrollAfter, leave.scrollAfter);
   }
@@ -266,7 +281,7 @@ TEST(Timeline, TheEntryPointPlaysToTheEndAndExitsWithZero) {
       sleeps.push_back(FakeCallAt(i).a);
     }
   }
-  EXPECT_EQ(sleeps, (std::vector<int64_t>{OpeningHold, ClosingHold, FinalHold}));
+  EXPECT_EQ(sleeps, (std::vector<int64_t>{OpeningPause, ClosingPause, FinalPause}));
   // The music started once and was stopped twice, after the loop and again
   // inside the close, both for the channel it played on.
   EXPECT_EQ(FakeCount("FSOUND_PlaySound"), 1u);

@@ -36,7 +36,7 @@ TEST(SystemSearch, ALibraryLackingOneNameIsRefusedAndCloseCallsOnlyBoundEntries)
   if (lack == nullptr) {
     GTEST_SKIP() << "needs QZ_LACK and LD_LIBRARY_PATH naming the lacking library";
   }
-  int missing = std::atoi(lack);
+  int missing = static_cast<int>(std::strtol(lack, nullptr, 10));
   TestLibView lib;
   ASSERT_TRUE(lib.Loaded());
   ASSERT_EQ(lib.Identity(), LackingIdentityBase + missing);
