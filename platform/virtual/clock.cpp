@@ -1,0 +1,97 @@
+// Process services and the periodic tick on the virtual clock: the command
+// line the program was given, pauses that move the clock instead of
+// waiting, and a tick event that runs on the caller's thread as the clock
+// passes its due times.
+#include "platform/plat_system.h"
+#include "platform/plat_timer.h"
+#include "platform/virtual/virtual.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint64_t MillisecondsPerSecond = 1000;
+constexpr uint64_t NanosecondsPerSecond = 1000000000;
+constexpr uint32_t DefaultFrameRate = 60;
+constexpr uint32_t EventId = 1;            // the one tick event there can be
+
+// Resolutions accepted, in milliseconds; any value in range is granted.
+constexpr uint32_t PeriodMin = 1;
+constexpr uint32_t PeriodMax = 1000000;
+
+// The clock and the tick event. One thread only: ticks run inside
+// VirtualAdvance, on whatever thread moves the clock.
+const char* CommandLine = "";              // what PlatCommandLine reports
+uint32_t FrameRate = DefaultFrameRate;     // frames per second; units per ms
+uint64_t Now = 0;                          // units since the process started
+PlatTimerCallback TickCallback = nullptr;  // null while no event runs
+uint64_t TickUnits = 0;                    // one interval, in units
+uint64_t NextTick = 0;                     // when the next tick falls due
+
+}  // namespace
+
+void VirtualSetCommandLine(const char* text) { CommandLine = text != nullptr ? text : ""; }
+
+void VirtualSetFrameRate(uint32_t framesPerSecond) {
+  FrameRate = framesPerSecond > 0 ? framesPerSecond : DefaultFrameRate;
+}
+
+uint64_t VirtualNow() { return Now; }
+uint32_t VirtualFrameRate() { return FrameRate; }
+
+void VirtualAdvance(uint64_t units) {
+  uint64_t target = Now + units;
+  // A routine run by a tick may kill the event; the loop then stops.
+  while (TickCallback != nullptr && NextTick <= target) {
+    Now = NextTick;
+    NextTick += TickUnits;
+    TickCallback(EventId, 0, 0, 0, 0);
+  }
+  Now = target;
+}
+
+const char* PlatCommandLine() { return CommandLine; }
+
+void PlatSleep(uint32_t milliseconds) { VirtualAdvance(uint64_t{milliseconds} * FrameRate); }
+
+void PlatExitProcess(uint32_t code) {
+  std::fflush(nullptr);
+  std::_Exit(static_cast<int>(code));
+}
+
+uint64_t PlatClockNanoseconds() {
+  uint64_t unitsPerSecond = MillisecondsPerSecond * FrameRate;
+  return Now / unitsPerSecond * NanosecondsPerSecond +
+         Now % unitsPerSecond * NanosecondsPerSecond / unitsPerSecond;
+}
+
+bool PlatTimerCaps(uint32_t* periodMin, uint32_t* periodMax) {
+  *periodMin = PeriodMin;
+  *periodMax = PeriodMax;
+  return true;
+}
+
+bool PlatTimerBeginPeriod(uint32_t resolution) {
+  return resolution >= PeriodMin && resolution <= PeriodMax;
+}
+
+void PlatTimerEndPeriod(uint32_t resolution) {}
+
+uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
+  if (interval == 0 || callback == nullptr || TickCallback != nullptr) {
+    return 0;
+  }
+  TickUnits = uint64_t{interval} * FrameRate;
+  NextTick = Now + TickUnits;
+  TickCallback = callback;
+  return EventId;
+}
+
+bool PlatTimerKillEvent(uint32_t eventId) {
+  if (eventId != EventId || TickCallback == nullptr) {
+    return false;
+  }
+  TickCallback = nullptr;
+  return true;
+}

@@ -1,0 +1,147 @@
+// Libraries on the virtual platform: only the sound library is offered, as
+// a built-in stand-in that plays nothing. It takes the music it is handed,
+// notes when playback starts, and reports as the position the samples that
+// would have played since then at 44,100 per second on the virtual clock.
+// The full-screen display service is not offered, so only a window on the
+// desktop can be opened.
+#include "platform/plat_module.h"
+#include "platform/virtual/virtual.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char SoundLibraryFile[] = "fmod.dll";
+constexpr size_t NameRoom = 64;
+constexpr int InitSuccess = 1;
+constexpr int PlayChannel = 1;        // the channel every play reports
+constexpr int NoChannel = -1;
+constexpr uint64_t MillisecondsPerSecond = 1000;
+
+// The stand-in library's state. Main thread only.
+bool Loaded = false;                    // "fmod.dll" loaded and not freed
+const uint8_t* MusicData = nullptr;     // what the memory load was handed
+uint32_t MusicLength = 0;
+bool Playing = false;                   // between a play and a stop
+bool Played = false;                    // a play has happened
+uint64_t PlayedAt = 0;                  // clock units at the last play
+char Sample = 0;                        // its address is the sample handle
+
+// --- the fifteen entry points ---------------------------------------------
+
+int Init(int mixRate, int channels, unsigned flags) { return InitSuccess; }
+void Close() { Playing = false; }
+int NoSong(void* song) { return 0; }
+void* LoadSong(const char* name) { return nullptr; }
+void* LoadSongMemory(const void* data, int length) { return nullptr; }
+int SetHwnd(void* window) { return 1; }
+int SetPriority(int a, int b) { return 1; }
+void* LoadMpeg(int index, const char* name, unsigned mode) { return nullptr; }
+
+void* LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
+  if (data == nullptr || length <= 0) {
+    return nullptr;
+  }
+  MusicData = static_cast<const uint8_t*>(data);
+  MusicLength = static_cast<uint32_t>(length);
+  return &Sample;
+}
+
+int PlaySound(int channel, void* sample) {
+  if (sample != &Sample) {
+    return NoChannel;
+  }
+  Playing = true;
+  Played = true;
+  PlayedAt = VirtualNow();
+  return PlayChannel;
+}
+
+unsigned GetCurrentPosition(int channel) {
+  if (!Playing || channel != PlayChannel) {
+    return 0;
+  }
+  uint64_t units = VirtualNow() - PlayedAt;
+  uint64_t unitsPerSecond = MillisecondsPerSecond * VirtualFrameRate();
+  return static_cast<unsigned>(units / unitsPerSecond * VirtualSampleRate +
+                               units % unitsPerSecond * VirtualSampleRate / unitsPerSecond);
+}
+
+int StopSound(int channel) {
+  if (channel == PlayChannel) {
+    Playing = false;
+  }
+  return 1;
+}
+
+struct Export {
+  const char* name;
+  void* address;
+};
+
+const Export Exports[] = {
+    {"FSOUND_Init", reinterpret_cast<void*>(Init)},
+    {"FSOUND_Close", reinterpret_cast<void*>(Close)},
+    {"FMUSIC_PlaySong", reinterpret_cast<void*>(NoSong)},
+    {"FMUSIC_StopSong", reinterpret_cast<void*>(NoSong)},
+    {"FMUSIC_LoadSong", reinterpret_cast<void*>(LoadSong)},
+    {"FMUSIC_LoadSongMemory", reinterpret_cast<void*>(LoadSongMemory)},
+    {"FMUSIC_GetOrder", reinterpret_cast<void*>(NoSong)},
+    {"FMUSIC_GetRow", reinterpret_cast<void*>(NoSong)},
+    {"FSOUND_SetHWND", reinterpret_cast<void*>(SetHwnd)},
+    {"FSOUND_SetPriority", reinterpret_cast<void*>(SetPriority)},
+    {"FSOUND_Sample_LoadMpeg", reinterpret_cast<void*>(LoadMpeg)},
+    {"FSOUND_Sample_LoadMpegMemory", reinterpret_cast<void*>(LoadMpegMemory)},
+    {"FSOUND_PlaySound", reinterpret_cast<void*>(PlaySound)},
+    {"FSOUND_GetCurrentPosition", reinterpret_cast<void*>(GetCurrentPosition)},
+    {"FSOUND_StopSound", reinterpret_cast<void*>(StopSound)},
+};
+
+// "_Name@12" -> "Name"; any other spelling is kept. False when it does not fit.
+bool PlainSymbolName(const char* name, char* out, size_t room) {
+  size_t length = std::strlen(name);
+  const char* at = std::strrchr(name, '@');
+  bool decorated = length > 2 && name[0] == '_' && at != nullptr && at > name + 1 && at[1] != '\0';
+  for (const char* d = at != nullptr ? at + 1 : name; decorated && *d != '\0'; d++) {
+    decorated = *d >= '0' && *d <= '9';
+  }
+  const char* from = decorated ? name + 1 : name;
+  size_t keep = decorated ? static_cast<size_t>(at - from) : length;
+  if (keep >= room) {
+    return false;
+  }
+  std::memcpy(out, from, keep);
+  out[keep] = '\0';
+  return true;
+}
+
+}  // namespace
+
+VirtualMusic VirtualMusicState() { return VirtualMusic{MusicData, MusicLength, Played, PlayedAt}; }
+
+PlatModule PlatModuleLoad(const char* name) {
+  if (name == nullptr || std::strcmp(name, SoundLibraryFile) != 0) {
+    return nullptr;
+  }
+  Loaded = true;
+  return &Loaded;
+}
+
+void* PlatModuleSymbol(PlatModule module, const char* name) {
+  char plain[NameRoom];
+  if (module != &Loaded || !Loaded || name == nullptr || !PlainSymbolName(name, plain, sizeof plain)) {
+    return nullptr;
+  }
+  for (const Export& e : Exports) {
+    if (std::strcmp(e.name, plain) == 0) {
+      return e.address;
+    }
+  }
+  return nullptr;
+}
+
+void PlatModuleFree(PlatModule module) {
+  if (module == &Loaded) {
+    Loaded = false;
+  }
+}

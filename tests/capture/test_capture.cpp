@@ -1,0 +1,402 @@
+// qzcapture run as a program on a small synthetic program file: the frames
+// are the same on every run, the music starts on the frame where the script
+// enters its music row, frames at known times show the picture at the fade
+// level the script gives there, the video file carries the picture and the
+// music in step, and bad input ends with one clear line and status 1.
+#include "demo/fade.h"
+#include "tools/packlib/packlib.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr uint32_t Fps = 10;
+constexpr uint32_t Width = 320;
+constexpr uint32_t Height = 240;
+constexpr uint32_t Pixels = Width * Height;
+constexpr uint32_t SampleRate = 44100;
+
+// --- the synthetic program file -------------------------------------------
+
+uint32_t WidePalette(uint32_t i) { return (i << 16) | ((255 - i) << 8) | ((i * 3) & 255); }
+// Entry 255 is white, so every level above 0 leaves some pixel lit.
+uint32_t OpeningPalette(uint32_t i) { return i == 255 ? 0x00FFFFFF : (0x00808080u ^ (i * 0x010203u)) & 0x00FFFFFF; }
+uint32_t ClosingPalette(uint32_t i) { return (i * 0x00050709u) & 0x00FFFFFFu; }
+uint32_t LoadingPalette(uint32_t i) { return 0x00010101u * i; }
+uint8_t OpeningIndex(uint32_t i) { return static_cast<uint8_t>(i % 256); }
+uint8_t ClosingIndex(uint32_t i) { return static_cast<uint8_t>((i / Width + i) & 255); }
+uint8_t LoadingIndex(uint32_t i) { return static_cast<uint8_t>((i * 7) & 255); }
+uint8_t WideIndex(uint32_t i) { return static_cast<uint8_t>(i % 3200 + i / 3200); }
+
+std::vector<uint8_t> PaletteBytes(uint32_t (*entry)(uint32_t)) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t i = 0; i < 256; i++) {
+    for (int b = 0; b < 4; b++) {
+      bytes.push_back(static_cast<uint8_t>(entry(i) >> (8 * b)));
+    }
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> PictureBytes(uint8_t (*index)(uint32_t), uint32_t count) {
+  std::vector<uint8_t> bytes(count);
+  for (uint32_t i = 0; i < count; i++) {
+    bytes[i] = index(i);
+  }
+  return bytes;
+}
+
+struct RunResult {
+  int status;
+  std::string stderrText;
+};
+
+// Runs `args` with stdout discarded and stderr kept; `path` replaces PATH
+// when given.
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& errFile, const char* path = nullptr) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) {
+    argv.push_back(const_cast<char*>(a.c_str()));
+  }
+  argv.push_back(nullptr);
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; e++) {
+    if (path == nullptr || std::string(*e).rfind("PATH=", 0) != 0) {
+      env.emplace_back(*e);
+    }
+  }
+  if (path != nullptr) {
+    env.push_back(std::string("PATH=") + path);
+  }
+  std::vector<char*> envp;
+  for (std::string& e : env) {
+    envp.push_back(e.data());
+  }
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  RunResult r{-1, ""};
+  int status = 0;
+  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    r.status = WEXITSTATUS(status);
+  }
+  std::ifstream in(errFile);
+  std::stringstream text;
+  text << in.rdbuf();
+  r.stderrText = text.str();
+  return r;
+}
+
+// Output of a shell command (ffmpeg and ffprobe only, with quoted paths).
+std::string CommandOutput(const std::string& command) {
+  std::string out;
+  std::FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) {
+    return out;
+  }
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) {
+    out.append(buffer, got);
+  }
+  pclose(p);
+  return out;
+}
+
+// A directory of the test's own with the program file in it, made once per
+// process and removed at its end.
+class CaptureTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string pattern = testing::TempDir() + "qzcapture_test_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    // A short tone as tag-less MP3, so every decoder keeps the encoder's and
+    // its own delay in the stream, as the music position counts them.
+    std::string mp3 = dir_ + "/music.mp3";
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=6 -ac 2 -c:a libmp3lame "
+                           "-b:a 96k -write_xing 0 '" + mp3 + "'").c_str()),
+              0);
+    std::vector<uint8_t> music;
+    std::string error;
+    ASSERT_TRUE(PackReadFile(mp3, music, error)) << error;
+    std::vector<std::vector<uint8_t>> contents = {
+        PaletteBytes(WidePalette),    PictureBytes(WideIndex, 3200 * Height), music,
+        PaletteBytes(OpeningPalette), PictureBytes(OpeningIndex, Pixels),     PaletteBytes(ClosingPalette),
+        PictureBytes(ClosingIndex, Pixels), PaletteBytes(LoadingPalette),     PictureBytes(LoadingIndex, Pixels),
+    };
+    std::vector<PackItem> items;
+    for (size_t i = 0; i < contents.size(); i++) {
+      PackItem item;
+      item.name = "item" + std::to_string(i + 1) + ".da~";
+      ASSERT_TRUE(PackEncode(contents[i], item.stored, error)) << error;
+      items.push_back(item);
+    }
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(PackBuildArchive(std::vector<uint8_t>(4000, 0x90), items, file, error)) << error;
+    program_ = dir_ + "/program.exe";
+    ASSERT_TRUE(PackWriteFile(program_, file, error)) << error;
+  }
+
+  static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
+
+  RunResult RunCapture(std::vector<std::string> extra, const char* path = nullptr, uint32_t fps = Fps) {
+    std::vector<std::string> args = {QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", std::to_string(fps)};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return RunProgram(args, dir_ + "/stderr.txt", path);
+  }
+
+  struct Hashes {
+    std::vector<std::string> frames;   // by index
+    long musicFrame = -1;
+    long count = -1;
+  };
+
+  Hashes ReadHashes(const std::string& file) {
+    Hashes h;
+    std::ifstream in(file);
+    std::string key;
+    std::string value;
+    while (in >> key >> value) {
+      if (key == "music-frame") {
+        h.musicFrame = std::stol(value);
+      } else if (key == "frames") {
+        h.count = std::stol(value);
+      } else {
+        EXPECT_EQ(std::stoul(key), h.frames.size());
+        h.frames.push_back(value);
+      }
+    }
+    return h;
+  }
+
+  static std::string dir_;
+  static std::string program_;
+};
+
+std::string CaptureTest::dir_;
+std::string CaptureTest::program_;
+
+// 64-bit FNV-1a of a frame's bytes, as the hash list gives it.
+std::string FrameHash(const std::vector<uint32_t>& frame) {
+  uint64_t h = 0xCBF29CE484222325ULL;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
+  for (size_t i = 0; i < frame.size() * 4; i++) {
+    h = (h ^ bytes[i]) * 0x100000001B3ULL;
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+  return text;
+}
+
+// The opening picture through its palette, faded by the system's own table.
+std::vector<uint32_t> OpeningAt(int32_t level) {
+  BuildFadeTable();
+  std::vector<uint32_t> frame(Pixels);
+  for (uint32_t i = 0; i < Pixels; i++) {
+    frame[i] = OpeningPalette(OpeningIndex(i));
+  }
+  FadePass(frame.data(), frame.data(), Pixels, level);
+  return frame;
+}
+
+// A PNG written with --scale 2, brought back to one value per frame pixel;
+// every 2 x 2 block must be one colour.
+std::vector<uint32_t> ReadScaledPng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint32_t> frame;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    ADD_FAILURE() << "cannot read " << path;
+    return frame;
+  }
+  EXPECT_EQ(image.width, 2 * Width);
+  EXPECT_EQ(image.height, 2 * Height);
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  EXPECT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+  if (image.width != 2 * Width || image.height != 2 * Height) {
+    return frame;
+  }
+  auto at = [&](uint32_t x, uint32_t y) {
+    const uint8_t* p = &rgb[(static_cast<size_t>(y) * image.width + x) * 3];
+    return uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+  };
+  size_t blotches = 0;
+  for (uint32_t y = 0; y < Height; y++) {
+    for (uint32_t x = 0; x < Width; x++) {
+      uint32_t v = at(2 * x, 2 * y);
+      blotches += at(2 * x + 1, 2 * y) != v || at(2 * x, 2 * y + 1) != v || at(2 * x + 1, 2 * y + 1) != v;
+      frame.push_back(v);
+    }
+  }
+  EXPECT_EQ(blotches, 0u) << "nearest-neighbour enlargement repeats each pixel";
+  return frame;
+}
+
+size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) {
+    return std::max(a.size(), b.size());
+  }
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); i++) {
+    n += a[i] != b[i];
+  }
+  return n;
+}
+
+TEST_F(CaptureTest, TwoCapturesGiveTheSameFrames) {
+  std::string first = dir_ + "/first.txt";
+  std::string second = dir_ + "/second.txt";
+  ASSERT_EQ(RunCapture({"--hashes", first}).status, 0);
+  ASSERT_EQ(RunCapture({"--hashes", second}).status, 0);
+  Hashes a = ReadHashes(first);
+  Hashes b = ReadHashes(second);
+  ASSERT_EQ(a.count, static_cast<long>(a.frames.size()));
+  EXPECT_EQ(a.frames, b.frames);
+  EXPECT_EQ(a.musicFrame, b.musicFrame);
+  // The whole presentation: 16 s of picture fades and 6 s of holds around
+  // 124.8 s of music up to the last cue, at 10 frames a second.
+  EXPECT_GT(a.count, 1460);
+  EXPECT_LT(a.count, 1500);
+  // The scroller moves and flickers: far more than a handful of pictures.
+  std::map<std::string, int> distinct;
+  for (const std::string& h : a.frames) {
+    distinct[h]++;
+  }
+  EXPECT_GT(distinct.size(), 500u);
+}
+
+TEST_F(CaptureTest, MusicStartsOnTheFrameTheMusicRowIsEntered) {
+  std::string hashes = dir_ + "/music.txt";
+  ASSERT_EQ(RunCapture({"--hashes", hashes}).status, 0);
+  Hashes h = ReadHashes(hashes);
+  std::string black = FrameHash(std::vector<uint32_t>(Pixels, 0));
+  // The opening fade-out draws its last frame black and leaves its row; the
+  // music row is entered on the next pass, which draws nothing.
+  ASSERT_GT(h.musicFrame, 2);
+  ASSERT_LT(h.musicFrame, static_cast<long>(h.frames.size()));
+  long firstBlack = -1;
+  for (size_t i = 2; i < h.frames.size() && firstBlack < 0; i++) {
+    if (h.frames[i] == black) {
+      firstBlack = static_cast<long>(i);
+    }
+  }
+  EXPECT_EQ(h.musicFrame, firstBlack + 1);
+  EXPECT_EQ(h.frames[h.musicFrame], black);
+}
+
+TEST_F(CaptureTest, FramesShowThePictureAtTheScriptsFadeLevel) {
+  std::string pngs = dir_ + "/png";
+  std::string hashes = dir_ + "/png.txt";
+  ASSERT_EQ(RunCapture({"--png", pngs, "--every", "10", "--scale", "2", "--hashes", hashes}).status, 0);
+  Hashes h = ReadHashes(hashes);
+  auto png = [&](int frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06d.png", frame);
+    return ReadScaledPng(pngs + name);
+  };
+  EXPECT_TRUE(std::filesystem::exists(pngs + "/frame_000000.png"));
+  EXPECT_FALSE(std::filesystem::exists(pngs + "/frame_000005.png"));
+  // Frame 0 is the loading screen; the first pass (0.1 s) enters the opening
+  // fade-in, whose level steps up every 32 ms: at 1.0 s it has stepped
+  // 900 / 32 = 28 times.
+  EXPECT_EQ(Differences(png(10), OpeningAt(28)), 0u);
+  EXPECT_EQ(Differences(png(40), OpeningAt(3900 / 32)), 0u);
+  // Level 128 is reached 4.096 s after 0.1 s; the pass at 4.2 s draws it and
+  // holds 3 s, while the screen keeps the frame of 4.1 s (level 125).
+  std::vector<uint32_t> held = OpeningAt(4000 / 32);
+  EXPECT_EQ(Differences(png(50), held), 0u);
+  EXPECT_EQ(Differences(png(70), held), 0u);
+  EXPECT_EQ(h.frames[41], FrameHash(held));
+  EXPECT_EQ(h.frames[71], FrameHash(held));
+  EXPECT_EQ(h.frames[72], FrameHash(OpeningAt(FadeLevelNormal))) << "shown once the hold is over";
+}
+
+TEST_F(CaptureTest, VideoFileCarriesPictureAndMusicInStep) {
+  std::string out = dir_ + "/out.mp4";
+  std::string hashes = dir_ + "/mp4.txt";
+  // A low frame rate keeps the encoding short; the enlargement is checked.
+  constexpr uint32_t VideoFps = 4;
+  RunResult r = RunCapture({"--out", out, "--scale", "2", "--hashes", hashes}, nullptr, VideoFps);
+  ASSERT_EQ(r.status, 0) << r.stderrText;
+  Hashes h = ReadHashes(hashes);
+  std::string probe = CommandOutput("ffprobe -v error -show_entries stream=codec_name,pix_fmt,width,height "
+                              "-show_entries format=duration -of default=nw=1 '" + out + "'");
+  EXPECT_NE(probe.find("codec_name=h264"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("pix_fmt=yuv420p"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("width=640\nheight=480"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("codec_name=aac"), std::string::npos) << probe;
+  size_t at = probe.find("duration=");
+  ASSERT_NE(at, std::string::npos) << probe;
+  EXPECT_NEAR(std::stod(probe.substr(at + 9)), static_cast<double>(h.count) / VideoFps, 0.05);
+
+  // The tone's onset in the video's sound track lies where the music
+  // started plus where the onset lies in the MP3's own decoded stream.
+  auto onset = [](const std::string& pcm) {
+    const auto* s = reinterpret_cast<const int16_t*>(pcm.data());
+    for (size_t i = 0; i < pcm.size() / 2; i++) {
+      if (s[i] > 200 || s[i] < -200) {
+        return static_cast<long>(i);
+      }
+    }
+    return -1L;
+  };
+  const char* decode = "ffmpeg -v error -i '%s' -map 0:a -f s16le -ac 1 -ar 44100 -";
+  char command[1024];
+  std::snprintf(command, sizeof command, decode, (dir_ + "/music.mp3").c_str());
+  long inMusic = onset(CommandOutput(std::string(command)));
+  std::snprintf(command, sizeof command, decode, out.c_str());
+  long inVideo = onset(CommandOutput(std::string(command)));
+  ASSERT_GT(inMusic, 0);
+  long expected = h.musicFrame * static_cast<long>(SampleRate / VideoFps) + inMusic;
+  EXPECT_NEAR(inVideo, expected, SampleRate / 1000) << "within a millisecond";
+}
+
+TEST_F(CaptureTest, BadInputEndsWithOneLineAndStatusOne) {
+  auto expectFailure = [&](std::vector<std::string> args, const std::string& words, const char* path = nullptr) {
+    RunResult r = RunCapture(args, path);
+    EXPECT_EQ(r.status, 1) << r.stderrText;
+    EXPECT_EQ(r.stderrText.rfind("qzcapture: ", 0), 0u) << r.stderrText;
+    EXPECT_NE(r.stderrText.find(words), std::string::npos) << r.stderrText;
+  };
+  std::string hashes = dir_ + "/bad.txt";
+  expectFailure({"--program", dir_ + "/missing.exe", "--hashes", hashes}, "cannot read the program file");
+
+  std::string notArchive = dir_ + "/plain.exe";
+  std::string error;
+  ASSERT_TRUE(PackWriteFile(notArchive, std::vector<uint8_t>(5000, 0x55), error));
+  expectFailure({"--program", notArchive, "--hashes", hashes}, "no usable archive");
+
+  expectFailure({"--out", dir_ + "/none.mp4"}, "ffmpeg not found", "/nonexistent");
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/none.mp4"));
+
+  expectFailure({"--hashes", hashes, "--fps", "0"}, "--fps needs a whole number");
+  expectFailure({"--hashes", hashes, "--scale", "x"}, "--scale needs a whole number");
+  expectFailure({"--hashes", hashes, "--every", "3"}, "--every needs --png");
+  expectFailure({"--hashes", hashes, "--speed", "2"}, "unknown option");
+  expectFailure({}, "--out is required");
+}
+
+}  // namespace

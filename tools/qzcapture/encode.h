@@ -1,0 +1,31 @@
+// The video file through the ffmpeg command-line tool: raw frames down a
+// pipe into an H.264 encoder, then the music muxed in beside the picture.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+// The ffmpeg program found on PATH, or an empty text when there is none.
+std::string FindFfmpeg();
+
+struct VideoEncoder {
+  pid_t pid = -1;   // the ffmpeg process, -1 while none runs
+  int input = -1;   // the pipe its raw frames go down
+};
+
+// Starts ffmpeg reading 320 x 240 frames of 0x00RRGGBB values at `fps`,
+// scaling them by `scale` (nearest neighbour) into H.264 (yuv420p) in `out`,
+// without sound. False, with `error` set, when it cannot be started.
+bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, const std::string& out,
+                       VideoEncoder& encoder, std::string& error);
+
+// One frame down the pipe. False when ffmpeg has gone.
+bool EncodeFrame(VideoEncoder& encoder, const uint32_t* frame, size_t pixels);
+
+// Closes the pipe and waits for ffmpeg; false when it failed.
+bool FinishVideoEncoder(VideoEncoder& encoder, std::string& error);
+
+// Writes `out` from the video file and, when `wav` is not empty, the sound
+// in that WAV file as AAC. False, with `error` set, when ffmpeg fails.
+bool MuxVideo(const std::string& ffmpeg, const std::string& video, const std::string& wav,
+              const std::string& out, std::string& error);

@@ -1,0 +1,290 @@
+// qzcapture: renders the whole presentation of a program file to a video
+// file, on a virtual clock, faster than real time and the same on every run.
+#include "tools/qzcapture/encode.h"
+#include "tools/qzcapture/music.h"
+#include "tools/qzcapture/png.h"
+#include "tools/qzcapture/render.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char DefaultProgram[] = "build/dist/QZ_Quillwave2k.exe";
+constexpr uint32_t DefaultFps = 60;
+constexpr uint32_t DefaultScale = 3;
+constexpr uint32_t MaxFps = 1000;
+constexpr uint32_t MaxScale = 16;
+constexpr int BarWidth = 30;
+constexpr double ProgressSeconds = 0.25;   // between progress lines
+
+const char Usage[] =
+    "usage: qzcapture --out FILE.mp4 [--program FILE] [--fps N] [--scale N]\n"
+    "                 [--png DIR --every N] [--hashes FILE]\n"
+    "Renders the whole presentation of a program file to an H.264 video with\n"
+    "the music as its sound track.\n"
+    "  --out FILE     the video file (needs the ffmpeg program)\n"
+    "  --program FILE the program file (default build/dist/QZ_Quillwave2k.exe)\n"
+    "  --fps N        frames per second (default 60)\n"
+    "  --scale N      whole enlargement factor, nearest neighbour (default 3)\n"
+    "  --png DIR      also every Nth frame as DIR/frame_NNNNNN.png\n"
+    "  --every N      with --png: every Nth frame (default 1)\n"
+    "  --hashes FILE  one line per frame, 'index hash' (64-bit FNV-1a of the\n"
+    "                 320x240 frame), then 'music-frame N' and 'frames N';\n"
+    "                 without --out, no video is made\n";
+
+struct Options {
+  std::string out;
+  std::string program = DefaultProgram;
+  uint32_t fps = DefaultFps;
+  uint32_t scale = DefaultScale;
+  std::string pngDir;
+  uint32_t every = 1;
+  bool everyGiven = false;
+  std::string hashes;
+};
+
+// Everything the frame sink writes to.
+struct Capture {
+  const Options* options;
+  VideoEncoder encoder;
+  std::FILE* hashes = nullptr;
+  std::string error;
+  uint64_t expected = 0;
+  std::chrono::steady_clock::time_point started;
+  double lastReport = -1;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "qzcapture: %s\n", message.c_str());
+  return 1;
+}
+
+bool ParseNumber(const char* text, uint32_t low, uint32_t high, uint32_t& value) {
+  if (text == nullptr || *text < '0' || *text > '9') {
+    return false;
+  }
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long v = std::strtoull(text, &end, 10);
+  if (errno != 0 || *end != '\0' || v < low || v > high) {
+    return false;
+  }
+  value = static_cast<uint32_t>(v);
+  return true;
+}
+
+// False, with `error` set, for anything but the options above.
+bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+  for (int i = 1; i < argc; i++) {
+    std::string name = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    bool numberOk = true;
+    if (name == "--out" || name == "--program" || name == "--png" || name == "--hashes") {
+      if (value == nullptr || *value == '\0') {
+        error = name + " needs a file name";
+        return false;
+      }
+      (name == "--out" ? o.out : name == "--program" ? o.program : name == "--png" ? o.pngDir : o.hashes) = value;
+    } else if (name == "--fps") {
+      numberOk = ParseNumber(value, 1, MaxFps, o.fps);
+    } else if (name == "--scale") {
+      numberOk = ParseNumber(value, 1, MaxScale, o.scale);
+    } else if (name == "--every") {
+      numberOk = ParseNumber(value, 1, UINT32_MAX, o.every);
+      o.everyGiven = true;
+    } else {
+      error = "unknown option '" + name + "'";
+      return false;
+    }
+    if (!numberOk) {
+      error = name + " needs a whole number" +
+              (name == "--fps" ? " from 1 to 1000" : name == "--scale" ? " from 1 to 16" : " of 1 or more");
+      return false;
+    }
+    i++;
+  }
+  if (o.out.empty() && o.hashes.empty()) {
+    error = "--out is required";
+    return false;
+  }
+  if (o.everyGiven && o.pngDir.empty()) {
+    error = "--every needs --png";
+    return false;
+  }
+  return true;
+}
+
+double Since(const Capture& c) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - c.started).count();
+}
+
+void ReportProgress(Capture& c, uint64_t done, bool last) {
+  double wall = Since(c);
+  if (!last && wall - c.lastReport < ProgressSeconds) {
+    return;
+  }
+  c.lastReport = wall;
+  uint64_t expected = done > c.expected ? done : c.expected;
+  int filled = static_cast<int>(done * BarWidth / expected);
+  char bar[BarWidth + 1];
+  for (int i = 0; i < BarWidth; i++) {
+    bar[i] = i < filled ? '#' : '-';
+  }
+  bar[BarWidth] = '\0';
+  double speed = wall > 0 ? static_cast<double>(done) / c.options->fps / wall : 0;
+  std::fprintf(stderr, "\r[%s] %6" PRIu64 "/%" PRIu64 " frames %3d%%  %5.1fx real time%s", bar, done, expected,
+               static_cast<int>(done * 100 / expected), speed, last ? "\n" : "");
+  std::fflush(stderr);
+}
+
+uint64_t FrameHash(const uint32_t* frame) {
+  uint64_t h = 0xCBF29CE484222325ULL;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(frame);
+  for (size_t i = 0; i < CaptureWidth * CaptureHeight * sizeof(uint32_t); i++) {
+    h = (h ^ bytes[i]) * 0x100000001B3ULL;
+  }
+  return h;
+}
+
+bool TakeFrame(const uint32_t* frame, uint64_t index, void* context) {
+  auto& c = *static_cast<Capture*>(context);
+  const Options& o = *c.options;
+  if (c.hashes != nullptr) {
+    std::fprintf(c.hashes, "%" PRIu64 " %016" PRIx64 "\n", index, FrameHash(frame));
+  }
+  if (c.encoder.pid > 0 && !EncodeFrame(c.encoder, frame, CaptureWidth * CaptureHeight)) {
+    c.error = "ffmpeg stopped taking frames";
+    return false;
+  }
+  if (!o.pngDir.empty() && index % o.every == 0) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06" PRIu64 ".png", index);
+    if (!WritePng(o.pngDir + name, frame, CaptureWidth, CaptureHeight, o.scale, c.error)) {
+      return false;
+    }
+  }
+  ReportProgress(c, index + 1, false);
+  return true;
+}
+
+// A directory of our own for the intermediate files, removed at the end.
+struct TempDir {
+  std::string path;
+  ~TempDir() {
+    if (!path.empty()) {
+      std::remove((path + "/video.mp4").c_str());
+      std::remove((path + "/music.wav").c_str());
+      rmdir(path.c_str());
+    }
+  }
+};
+
+int Run(const Options& o) {
+  if (access(o.program.c_str(), R_OK) != 0) {
+    return Fail("cannot read the program file " + o.program + ": " + std::strerror(errno));
+  }
+  std::string ffmpeg;
+  if (!o.out.empty()) {
+    ffmpeg = FindFfmpeg();
+    if (ffmpeg.empty()) {
+      return Fail("ffmpeg not found on PATH; it is needed for --out (Debian package ffmpeg)");
+    }
+  }
+  if (!o.pngDir.empty() && mkdir(o.pngDir.c_str(), 0777) != 0 && errno != EEXIST) {
+    return Fail("cannot make the directory " + o.pngDir + ": " + std::strerror(errno));
+  }
+  Capture c;
+  c.options = &o;
+  TempDir temp;
+  if (!o.out.empty()) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/qzcapture.XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+      return Fail("cannot make a temporary directory: " + std::string(std::strerror(errno)));
+    }
+    temp.path = pattern;
+    if (!StartVideoEncoder(ffmpeg, o.fps, o.scale, temp.path + "/video.mp4", c.encoder, c.error)) {
+      return Fail(c.error);
+    }
+  }
+  if (!o.hashes.empty()) {
+    c.hashes = std::fopen(o.hashes.c_str(), "w");
+    if (c.hashes == nullptr) {
+      FinishVideoEncoder(c.encoder, c.error);
+      return Fail("cannot write " + o.hashes);
+    }
+  }
+  c.expected = ExpectedFrames(o.fps);
+  c.started = std::chrono::steady_clock::now();
+  RenderResult r = RenderPresentation(o.program.c_str(), o.fps, TakeFrame, &c);
+  if (r.ok) {
+    ReportProgress(c, r.frames, true);
+  } else if (c.lastReport >= 0) {
+    std::fputc('\n', stderr);
+  }
+  double renderSeconds = Since(c);
+  std::string encodeError;
+  bool encoded = FinishVideoEncoder(c.encoder, encodeError);
+  uint64_t musicFrame = r.musicStart / 1000;
+  if (c.hashes != nullptr) {
+    if (r.musicPlayed) {
+      std::fprintf(c.hashes, "music-frame %" PRIu64 "\n", musicFrame);
+    }
+    std::fprintf(c.hashes, "frames %" PRIu64 "\n", r.frames);
+    std::fclose(c.hashes);
+  }
+  if (!r.ok) {
+    std::string why = !c.error.empty() ? c.error : r.error;
+    return Fail(o.program + ": " + why);
+  }
+  if (!encoded) {
+    return Fail(encodeError);
+  }
+  double seconds = static_cast<double>(r.frames) / o.fps;
+  if (!o.out.empty()) {
+    std::string wav;
+    if (r.musicPlayed) {
+      wav = temp.path + "/music.wav";
+      uint64_t unitsPerSecond = uint64_t{1000} * o.fps;
+      if (!WriteMusicTrack(r.music, r.musicLength, r.musicStart, r.frames * 1000, unitsPerSecond, wav, c.error)) {
+        return Fail(o.program + ": " + c.error);
+      }
+    }
+    if (!MuxVideo(ffmpeg, temp.path + "/video.mp4", wav, o.out, c.error)) {
+      return Fail(c.error);
+    }
+  }
+  double total = Since(c);
+  std::fprintf(stderr, "qzcapture: %s: %" PRIu64 " frames, %.1f s", o.out.empty() ? o.hashes.c_str() : o.out.c_str(),
+               r.frames, seconds);
+  if (r.musicPlayed) {
+    std::fprintf(stderr, ", music from frame %" PRIu64, musicFrame);
+  }
+  std::fprintf(stderr, "; %.1f s to render (%.1fx real time), %.1f s in all (%.1fx)\n", renderSeconds,
+               seconds / renderSeconds, total, seconds / total);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  std::string error;
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (!ParseOptions(argc, argv, o, error)) {
+    std::fprintf(stderr, "qzcapture: %s\n%s", error.c_str(), Usage);
+    return 1;
+  }
+  return Run(o);
+}

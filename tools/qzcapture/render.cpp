@@ -1,0 +1,116 @@
+// Rendering the presentation on the virtual platform.
+#include "tools/qzcapture/render.h"
+
+#include "app/cmdline.h"
+#include "app/runloop.h"
+#include "app/startup.h"
+#include "demo/fade.h"
+#include "demo/script.h"
+#include "platform/virtual/virtual.h"
+#include "sound/sound.h"
+#include "timing/ticktimer.h"
+#include "video/video.h"
+
+#include <cstring>
+
+namespace {
+
+// The window request: a window on the desktop needs no display service.
+constexpr char CaptureCommandLine[] = "QZ_Quillwave2k.exe /w";
+
+// What the sink is fed. Main thread only.
+FrameSink Sink = nullptr;
+void* SinkContext = nullptr;
+uint32_t Held[CaptureWidth * CaptureHeight];  // the picture on the screen now
+uint64_t Emitted = 0;                         // frame intervals handed on
+bool SinkFailed = false;
+bool WrongSize = false;
+
+// Hands on every frame interval that began before `now` with the picture
+// that was on the screen then.
+void EmitUntil(uint64_t now) {
+  while (!SinkFailed && Emitted * VirtualUnitsPerFrame < now) {
+    if (!Sink(Held, Emitted, SinkContext)) {
+      SinkFailed = true;
+    }
+    Emitted++;
+  }
+}
+
+// The window asked for with "/w" is a little taller than the frame (room for
+// a caption on the original desktop); the frame sits at its top left.
+void OnPresent(const uint32_t* pixels, uint32_t width, uint32_t height, uint64_t now) {
+  EmitUntil(now);
+  if (width < CaptureWidth || height < CaptureHeight) {
+    WrongSize = true;
+    return;
+  }
+  for (uint32_t y = 0; y < CaptureHeight; y++) {
+    std::memcpy(Held + y * CaptureWidth, pixels + static_cast<size_t>(y) * width, CaptureWidth * sizeof(uint32_t));
+  }
+}
+
+const char* StartError(uint32_t code) {
+  switch (code) {
+    case ErrorArchive:
+      return "the program file holds no usable archive (missing item or damaged data)";
+    case ErrorSound:
+      return "the music was refused";
+    case ErrorFrameBuffer:
+      return "no memory for the frame";
+    case ErrorTickTimer:
+      return "the tick timer did not start";
+    default:
+      return "the window could not be opened";
+  }
+}
+
+}  // namespace
+
+uint64_t ExpectedFrames(uint32_t fps) {
+  constexpr uint64_t FadeMs = uint64_t{FadeLevelNormal} * PictureFadePeriod;
+  uint64_t ms = 4 * FadeMs + OpeningHold + ClosingHold + FinalHold +
+                uint64_t{ScrollerFadeOutEnd} * 1000 / VirtualSampleRate;
+  // Each fade ends on the pass after its last step, and each row is
+  // entered a pass before it draws: about two frames per row.
+  return ms * fps / 1000 + 2 * SceneRowCount;
+}
+
+RenderResult RenderPresentation(const char* programPath, uint32_t fps, FrameSink sink, void* context) {
+  RenderResult result{};
+  Sink = sink;
+  SinkContext = context;
+  VirtualSetCommandLine(CaptureCommandLine);
+  VirtualMapFile(ProgramFileName, programPath);
+  VirtualSetFrameRate(fps);
+  VirtualSetPresentHook(OnPresent);
+
+  bool started = StartPresentation();
+  if (started) {
+    RunLoop();
+    SoundStop();
+  }
+  // The shutdown path without the process exit, so the capture can finish.
+  StopTickTimer();
+  SoundClose();
+  ReleaseFrameBuffer();
+  CloseVideo();
+  EmitUntil(VirtualNow());
+
+  VirtualMusic music = VirtualMusicState();
+  result.frames = Emitted;
+  result.musicPlayed = music.played;
+  result.musicStart = music.playedAt;
+  result.music = music.data;
+  result.musicLength = music.length;
+  if (!started) {
+    result.error = StartError(SystemError);
+  } else if (WrongSize) {
+    result.error = "the window is smaller than 320 x 240";
+  } else if (SinkFailed) {
+    result.error = "the frame output failed";
+  } else {
+    result.ok = true;
+  }
+  return result;
+}
