@@ -1,7 +1,9 @@
-// Memory device contexts, the frame's bitmap and the copies into a window.
+// Memory device contexts and the frame's bitmap: memory only, so the
+// virtual platform links this file as well. The copies into a window are
+// each layer's own PlatStretchBlt.
 #include "platform/plat_bitmap.h"
 
-#include "platform/linux/screen.h"
+#include "platform/linux/bitmap.h"
 
 #include <cstdlib>
 
@@ -29,16 +31,15 @@ struct Bitmap {
 MemoryDC MemoryDCs[MemoryDCRoom];
 Bitmap Bitmaps[BitmapRoom];
 
-// The image a memory context holds, or null.
-const LinuxImage* SourceImage(uintptr_t dc) {
+}  // namespace
+
+const LinuxImage* LinuxMemoryImage(uintptr_t dc) {
   if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
     return nullptr;
   }
   const MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
   return m.used && m.bitmap >= 0 ? &Bitmaps[m.bitmap].image : nullptr;
 }
-
-}  // namespace
 
 uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
   for (int i = 0; i < MemoryDCRoom; i++) {
@@ -92,16 +93,4 @@ uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
 bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                 int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
   return PlatStretchBlt(destination, x, y, width, height, source, sourceX, sourceY, width, height, rasterOperation);
-}
-
-bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
-                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
-                    uint32_t rasterOperation) {
-  const LinuxImage* image = SourceImage(source);
-  LinuxWindow* window = LinuxWindowOfDC(destination);
-  if (image == nullptr || window == nullptr || rasterOperation != SRCCOPY) {
-    return false;
-  }
-  LinuxWindowPaint(window, x, y, width, height, *image, sourceX, sourceY, sourceWidth, sourceHeight);
-  return true;
 }

@@ -1,18 +1,9 @@
-// The program's own file on Linux: plain POSIX descriptors.
+// The program's own file, once open: plain POSIX descriptors. Shared by the
+// Linux layer and the virtual platform; each opens the file its own way.
 #include "platform/plat_file.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
-
-PlatFile PlatFileOpen(const char* name) {
-  int fd = open(name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    return PlatFileInvalid;
-  }
-  posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
-  return fd;
-}
 
 int64_t PlatFileSeekFromEnd(PlatFile file, int32_t distance) {
   off_t at = lseek(static_cast<int>(file), distance, SEEK_END);

@@ -3,6 +3,7 @@
 #include "platform/plat_module.h"
 
 #include "platform/linux/builtin.h"
+#include "platform/linux/symbol_name.h"
 
 #include <climits>
 #include <cstring>
@@ -45,27 +46,6 @@ bool ProgramDirectory(char* out, size_t room) {
     return false;
   }
   slash[1] = '\0';
-  return true;
-}
-
-// "_Name@12" -> "Name"; any other spelling is kept as it is. False when the
-// name does not fit: a shortened name could match some other export.
-bool PlainSymbolName(const char* name, char* out, size_t room) {
-  size_t len = std::strlen(name);
-  const char* at = std::strrchr(name, '@');
-  bool decorated = len > 2 && name[0] == '_' && at != nullptr && at > name + 1 && at[1] != '\0';
-  for (const char* d = at ? at + 1 : name; decorated && *d != '\0'; d++) {
-    if (*d < '0' || *d > '9') {
-      decorated = false;
-    }
-  }
-  const char* from = decorated ? name + 1 : name;
-  size_t keep = decorated ? static_cast<size_t>(at - from) : len;
-  if (keep >= room) {
-    return false;
-  }
-  std::memcpy(out, from, keep);
-  out[keep] = '\0';
   return true;
 }
 
@@ -117,7 +97,7 @@ void* PlatModuleSymbol(PlatModule module, const char* name) {
     return nullptr;
   }
   char plain[NameRoom];
-  if (!PlainSymbolName(name, plain, sizeof plain)) {
+  if (!LinuxPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   if (m->builtin != nullptr) {

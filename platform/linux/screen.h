@@ -1,17 +1,11 @@
-// What the Linux window, bitmap and display layers share: the program's
+// What the Linux window and display layers share: the program's
 // windows on SDL and the picture each of them shows.
 #pragma once
+#include "platform/linux/bitmap.h"
+
 #include <SDL.h>
 
 #include <cstdint>
-
-// A picture to copy from: 32-bit 0x00RRGGBB values.
-struct LinuxImage {
-  const uint32_t* pixels;
-  int32_t width;
-  int32_t height;
-  bool bottomUp;  // the first row in memory is the bottom row
-};
 
 struct LinuxWindow {
   bool used;

@@ -1,6 +1,7 @@
 // The periodic tick on Linux: one thread per event, sleeping to absolute
 // deadlines on the monotonic clock, so the long-run rate is exactly one
-// callback per interval whatever the wake-up latency.
+// callback per interval whatever the wake-up latency. The resolution calls
+// are in timer_period.cpp.
 #include "platform/plat_timer.h"
 
 #include <atomic>
@@ -11,11 +12,6 @@
 #include <thread>
 
 namespace {
-
-// Resolutions this layer accepts, in milliseconds. The timer keeps 1 ms
-// ticks whatever resolution is requested, so any value in range is granted.
-constexpr uint32_t PeriodMin = 1;
-constexpr uint32_t PeriodMax = 1000000;
 
 // A wake-up later than this many ticks runs only this many of the ticks it
 // missed and drops the rest, so a stalled machine does not get a burst of
@@ -78,18 +74,6 @@ void RunEvent(TimerEvent* event, uint64_t intervalNs, PlatTimerCallback callback
 }
 
 }  // namespace
-
-bool PlatTimerCaps(uint32_t* periodMin, uint32_t* periodMax) {
-  *periodMin = PeriodMin;
-  *periodMax = PeriodMax;
-  return true;
-}
-
-bool PlatTimerBeginPeriod(uint32_t resolution) {
-  return resolution >= PeriodMin && resolution <= PeriodMax;
-}
-
-void PlatTimerEndPeriod(uint32_t resolution) {}
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
   if (interval == 0 || callback == nullptr) {

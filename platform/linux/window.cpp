@@ -1,4 +1,6 @@
-// Windows, their messages and the mouse pointer on Linux, through SDL.
+// Windows, their messages and the mouse pointer on Linux, through SDL, and
+// the copies from the frame's bitmap into them.
+#include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 
 #include "platform/linux/screen.h"
@@ -520,4 +522,18 @@ intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, 
     Show(w);
   }
   return 0;
+}
+
+// --- copies from the frame's bitmap --------------------------------------
+
+bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
+                    uint32_t rasterOperation) {
+  const LinuxImage* image = LinuxMemoryImage(source);
+  LinuxWindow* window = LinuxWindowOfDC(destination);
+  if (image == nullptr || window == nullptr || rasterOperation != SRCCOPY) {
+    return false;
+  }
+  LinuxWindowPaint(window, x, y, width, height, *image, sourceX, sourceY, sourceWidth, sourceHeight);
+  return true;
 }

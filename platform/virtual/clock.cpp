@@ -1,7 +1,8 @@
 // Process services and the periodic tick on the virtual clock: the command
 // line the program was given, pauses that move the clock instead of
 // waiting, and a tick event that runs on the caller's thread as the clock
-// passes its due times.
+// passes its due times. The resolution calls are the Linux layer's
+// (linux/timer_period.cpp).
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
 #include "platform/virtual/virtual.h"
@@ -15,10 +16,6 @@ constexpr uint64_t MillisecondsPerSecond = 1000;
 constexpr uint64_t NanosecondsPerSecond = 1000000000;
 constexpr uint32_t DefaultFrameRate = 60;
 constexpr uint32_t EventId = 1;            // the one tick event there can be
-
-// Resolutions accepted, in milliseconds; any value in range is granted.
-constexpr uint32_t PeriodMin = 1;
-constexpr uint32_t PeriodMax = 1000000;
 
 // The clock and the tick event. One thread only: ticks run inside
 // VirtualAdvance, on whatever thread moves the clock.
@@ -65,18 +62,6 @@ uint64_t PlatClockNanoseconds() {
   return Now / unitsPerSecond * NanosecondsPerSecond +
          Now % unitsPerSecond * NanosecondsPerSecond / unitsPerSecond;
 }
-
-bool PlatTimerCaps(uint32_t* periodMin, uint32_t* periodMax) {
-  *periodMin = PeriodMin;
-  *periodMax = PeriodMax;
-  return true;
-}
-
-bool PlatTimerBeginPeriod(uint32_t resolution) {
-  return resolution >= PeriodMin && resolution <= PeriodMax;
-}
-
-void PlatTimerEndPeriod(uint32_t resolution) {}
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
   if (interval == 0 || callback == nullptr || TickCallback != nullptr) {

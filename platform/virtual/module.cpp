@@ -5,6 +5,7 @@
 // The full-screen display service is not offered, so only a window on the
 // desktop can be opened.
 #include "platform/plat_module.h"
+#include "platform/linux/symbol_name.h"
 #include "platform/virtual/virtual.h"
 
 #include <cstring>
@@ -97,24 +98,6 @@ const Export Exports[] = {
     {"FSOUND_StopSound", reinterpret_cast<void*>(StopSound)},
 };
 
-// "_Name@12" -> "Name"; any other spelling is kept. False when it does not fit.
-bool PlainSymbolName(const char* name, char* out, size_t room) {
-  size_t length = std::strlen(name);
-  const char* at = std::strrchr(name, '@');
-  bool decorated = length > 2 && name[0] == '_' && at != nullptr && at > name + 1 && at[1] != '\0';
-  for (const char* d = at != nullptr ? at + 1 : name; decorated && *d != '\0'; d++) {
-    decorated = *d >= '0' && *d <= '9';
-  }
-  const char* from = decorated ? name + 1 : name;
-  size_t keep = decorated ? static_cast<size_t>(at - from) : length;
-  if (keep >= room) {
-    return false;
-  }
-  std::memcpy(out, from, keep);
-  out[keep] = '\0';
-  return true;
-}
-
 }  // namespace
 
 VirtualMusic VirtualMusicState() { return VirtualMusic{MusicData, MusicLength, Played, PlayedAt}; }
@@ -129,7 +112,7 @@ PlatModule PlatModuleLoad(const char* name) {
 
 void* PlatModuleSymbol(PlatModule module, const char* name) {
   char plain[NameRoom];
-  if (module != &Loaded || !Loaded || name == nullptr || !PlainSymbolName(name, plain, sizeof plain)) {
+  if (module != &Loaded || !Loaded || name == nullptr || !LinuxPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   for (const Export& e : Exports) {

@@ -1,9 +1,11 @@
-// The window, its messages and the frame's bitmap on the virtual platform:
+// The window, its messages and the copies into it on the virtual platform:
 // everything lives in memory. A copy into the window is a present: the
 // window's picture goes to the present hook, then the clock moves on by one
-// frame, as a display that shows one picture per refresh would.
+// frame, as a display that shows one picture per refresh would. The memory
+// contexts and bitmaps are the Linux layer's (linux/bitmap.cpp).
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
+#include "platform/linux/bitmap.h"
 #include "platform/virtual/virtual.h"
 
 #include <algorithm>
@@ -12,47 +14,27 @@
 
 namespace {
 
-// Handles in ranges of their own, so one kind never passes for another.
+// Handles in ranges of their own, so one kind never passes for another
+// (memory contexts and bitmaps are at 0x2000 and 0x3000).
 constexpr uintptr_t WindowHandle = 0x100;
 constexpr uintptr_t WindowDC = 0x1000;
-constexpr uintptr_t MemoryDCBase = 0x2000;
-constexpr uintptr_t BitmapBase = 0x3000;
+constexpr int32_t LargestSide = 4096;   // pixels; larger windows are refused
 
-constexpr int MemoryDCRoom = 4;
-constexpr int BitmapRoom = 4;
-constexpr int32_t LargestSide = 4096;   // pixels; larger windows and bitmaps are refused
-
-struct Image {
+struct Picture {
   uint32_t* pixels;  // 0x00RRGGBB, top row first; null while none
   int32_t width;
   int32_t height;
-  bool bottomUp;     // rows stored bottom row first
 };
 
-struct MemoryDC {
-  bool used;
-  int bitmap;  // index of the selected bitmap, -1 for none
-};
-
-// The one class, the one window and the bitmaps. Main thread only.
+// The one class and the one window. Main thread only.
 PlatWindowProcedure Procedure = nullptr;  // of the registered class
 bool WindowExists = false;
-Image Screen = {nullptr, 0, 0, false};    // the window's client area
+Picture Screen = {nullptr, 0, 0};         // the window's client area
 int32_t PointerCount = 0;                 // pointer shows while 0 or more
 VirtualPresentHook PresentHook = nullptr;
-MemoryDC MemoryDCs[MemoryDCRoom];
-Image Bitmaps[BitmapRoom];
 const char ProgramMarker = 0;             // its address stands for the program's instance
 
-const Image* SourceImage(uintptr_t dc) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
-    return nullptr;
-  }
-  const MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
-  return m.used && m.bitmap >= 0 ? &Bitmaps[m.bitmap] : nullptr;
-}
-
-uint32_t SourcePixel(const Image& image, int64_t x, int64_t y) {
+uint32_t SourcePixel(const LinuxImage& image, int64_t x, int64_t y) {
   if (x < 0 || y < 0 || x >= image.width || y >= image.height) {
     return 0;
   }
@@ -105,9 +87,9 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   }
   if (Screen.pixels == nullptr || Screen.width != width || Screen.height != height) {
     std::free(Screen.pixels);
-    Screen = Image{static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height),
-                                                      sizeof(uint32_t))),
-                   width, height, false};
+    Screen = Picture{static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height),
+                                                        sizeof(uint32_t))),
+                     width, height};
     if (Screen.pixels == nullptr) {
       return 0;
     }
@@ -135,66 +117,12 @@ bool PlatDestroyWindow(uintptr_t window) {
   return true;
 }
 
-// --- the bitmap and the copies ----------------------------------------------
-
-uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
-  for (int i = 0; i < MemoryDCRoom; i++) {
-    if (!MemoryDCs[i].used) {
-      MemoryDCs[i] = MemoryDC{true, -1};
-      return MemoryDCBase + static_cast<uintptr_t>(i);
-    }
-  }
-  return 0;
-}
-
-uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_t usage, void** bits,
-                               uintptr_t section, uint32_t offset) {
-  *bits = nullptr;
-  if (info == nullptr || info->biSize != BitmapHeaderSize || info->biBitCount != 32 ||
-      info->biCompression != BI_RGB || usage != DIB_RGB_COLORS || section != 0) {
-    return 0;
-  }
-  int64_t height = info->biHeight < 0 ? -int64_t{info->biHeight} : info->biHeight;
-  if (!SideFits(info->biWidth) || !SideFits(height)) {
-    return 0;
-  }
-  for (int i = 0; i < BitmapRoom; i++) {
-    if (Bitmaps[i].pixels == nullptr) {
-      // Kept until the process ends; a bitmap is never deleted.
-      auto* memory = static_cast<uint32_t*>(
-          std::calloc(static_cast<size_t>(info->biWidth) * static_cast<size_t>(height), sizeof(uint32_t)));
-      if (memory == nullptr) {
-        return 0;
-      }
-      Bitmaps[i] = Image{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0};
-      *bits = memory;
-      return BitmapBase + static_cast<uintptr_t>(i);
-    }
-  }
-  return 0;
-}
-
-uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - MemoryDCBase].used ||
-      object < BitmapBase || object >= BitmapBase + BitmapRoom || Bitmaps[object - BitmapBase].pixels == nullptr) {
-    return 0;
-  }
-  MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
-  uintptr_t previous = m.bitmap >= 0 ? BitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
-  m.bitmap = static_cast<int>(object - BitmapBase);
-  return previous;
-}
-
-bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
-                int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
-  return PlatStretchBlt(destination, x, y, width, height, source, sourceX, sourceY, width, height,
-                        rasterOperation);
-}
+// --- the copies into the window ---------------------------------------------
 
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
-  const Image* image = SourceImage(source);
+  const LinuxImage* image = LinuxMemoryImage(source);
   if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY ||
       width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
     return false;

@@ -1,26 +1,7 @@
 #!/usr/bin/env bash
 # qzpack from the outside: bad input gives exit status 1 and one line on
 # stderr; a round trip through encode, decode, build, list and extract.
-set -uo pipefail
-qzpack=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# Runs qzpack expecting status 1 and exactly one line on stderr.
-refused() {
-  local what=$1
-  shift
-  "$qzpack" "$@" >out.txt 2>err.txt
-  local status=$?
-  local lines
-  lines=$(wc -l <err.txt)
-  [ "$status" -eq 1 ] || fail "$what: status $status, expected 1"
-  [ "$lines" -eq 1 ] || fail "$what: $lines stderr lines, expected 1: $(cat err.txt)"
-}
+source "$(dirname "$0")/../common/qzpack_cli.sh" "$1"
 
 # Round trip.
 printf 'AAB' >aab.txt
@@ -82,8 +63,4 @@ start=$((size - $(od -An -tu4 -j $((size - 4)) -N4 demo.exe)))
 printf '\xff\x7f' | dd of=bad.exe bs=1 seek=$((start + offset + 6)) conv=notrunc status=none
 refused "corrupt item" extract bad.exe 4 x.out
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "qzpack: all checks passed"
+finish "qzpack: all checks passed"

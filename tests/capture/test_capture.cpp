@@ -4,6 +4,7 @@
 // level the script gives there, the video file carries the picture and the
 // music in step, and bad input ends with one clear line and status 1.
 #include "demo/fade.h"
+#include "tests/common/program_items.h"
 #include "tools/packlib/packlib.h"
 
 #include <gtest/gtest.h>
@@ -43,24 +44,6 @@ uint8_t OpeningIndex(uint32_t i) { return static_cast<uint8_t>(i % 256); }
 uint8_t ClosingIndex(uint32_t i) { return static_cast<uint8_t>((i / Width + i) & 255); }
 uint8_t LoadingIndex(uint32_t i) { return static_cast<uint8_t>((i * 7) & 255); }
 uint8_t WideIndex(uint32_t i) { return static_cast<uint8_t>(i % 3200 + i / 3200); }
-
-std::vector<uint8_t> PaletteBytes(uint32_t (*entry)(uint32_t)) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t i = 0; i < 256; i++) {
-    for (int b = 0; b < 4; b++) {
-      bytes.push_back(static_cast<uint8_t>(entry(i) >> (8 * b)));
-    }
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> PictureBytes(uint8_t (*index)(uint32_t), uint32_t count) {
-  std::vector<uint8_t> bytes(count);
-  for (uint32_t i = 0; i < count; i++) {
-    bytes[i] = index(i);
-  }
-  return bytes;
-}
 
 struct RunResult {
   int status;

@@ -1,22 +1,7 @@
 #!/usr/bin/env bash
 # qzpack picture and preview: round trips through indexed and true-colour
 # PNGs, and bad input refused with exit status 1 and one line on stderr.
-set -uo pipefail
-qzpack=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-refused() {
-  local what=$1
-  shift
-  "$qzpack" "$@" >out.txt 2>err.txt
-  local status=$?
-  [ "$status" -eq 1 ] || fail "$what: status $status, expected 1"
-  [ "$(wc -l <err.txt)" -eq 1 ] || fail "$what: expected one line on stderr: $(cat err.txt)"
-}
+source "$(dirname "$0")/../common/qzpack_cli.sh" "$1"
 
 # Items to PNG and back: the same bytes.
 # A palette item: blue, green, red, 0 for each of the 256 entries.
@@ -54,5 +39,4 @@ refused "preview of broken rows" preview pal.bin pix.bin 7 x.png
 refused "preview of missing pixels" preview pal.bin nothere.bin 100 x.png
 refused "preview into a missing folder" preview pal.bin pix.bin 100 nowhere/x.png
 
-[ "$failures" -eq 0 ] || exit 1
-echo "qzpack picture tests passed"
+finish "qzpack picture tests passed"

@@ -4,36 +4,15 @@
 // Exit status 0 when every pixel matches, 1 otherwise, 2 on bad input.
 #include "archive/archive.h"
 #include "demo/draw.h"
+#include "tests/common/ppm.h"
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr uint32_t LoadingPaletteItem = 8;
 constexpr uint32_t LoadingPictureItem = 9;
-
-bool ReadNumber(FILE* f, int* out) {
-  int c = std::fgetc(f);
-  while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
-    if (c == '#') {
-      while (c != '\n' && c != EOF) {
-        c = std::fgetc(f);
-      }
-    }
-    c = std::fgetc(f);
-  }
-  int n = 0;
-  bool any = false;
-  while (c >= '0' && c <= '9') {
-    n = n * 10 + (c - '0');
-    any = true;
-    c = std::fgetc(f);
-  }
-  *out = n;
-  return any && n > 0 && n < 100000;
-}
 
 }  // namespace
 
@@ -51,30 +30,19 @@ int main(int argc, char** argv) {
   }
   ArchiveClose();
 
-  FILE* f = std::fopen(argv[2], "rb");
-  char magic[3] = {};
-  int width = 0;
-  int height = 0;
-  int maxValue = 0;
-  if (f == nullptr || std::fread(magic, 1, 2, f) != 2 || std::strcmp(magic, "P6") != 0 ||
-      !ReadNumber(f, &width) || !ReadNumber(f, &height) || !ReadNumber(f, &maxValue) ||
-      maxValue != 255 || width < static_cast<int>(FrameWidth) || height < static_cast<int>(FrameHeight)) {
+  std::vector<uint32_t> screen;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  if (!PpmRead(argv[2], screen, width, height) || width < FrameWidth || height < FrameHeight) {
     std::fprintf(stderr, "%s: not a binary PPM of at least 320 x 240\n", argv[2]);
     return 2;
   }
-  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-  if (std::fread(rgb.data(), 1, rgb.size(), f) != rgb.size()) {
-    std::fprintf(stderr, "%s: short\n", argv[2]);
-    return 2;
-  }
-  std::fclose(f);
 
   uint32_t wrong = 0;
   for (uint32_t y = 0; y < FrameHeight; y++) {
     for (uint32_t x = 0; x < FrameWidth; x++) {
       uint32_t want = palette[picture[y * FrameWidth + x]];
-      const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-      uint32_t have = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+      uint32_t have = screen[static_cast<size_t>(y) * width + x];
       if (have != (want & 0x00FFFFFF)) {
         wrong++;
       }

@@ -8,6 +8,7 @@
 #include "demo/fade.h"
 #include "demo/script.h"
 #include "sound/sound.h"
+#include "tests/common/program_items.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_soundlib.h"
 #include "tests/fake/fake_timer.h"
@@ -49,25 +50,6 @@ uint8_t LoadingIndex(uint32_t i) { return static_cast<uint8_t>((i * 7) & 255); }
 
 constexpr uint32_t MusicItemBytes = 4096;
 uint8_t MusicByte(uint32_t i) { return static_cast<uint8_t>(((i * 31) + 7) | 1); }
-
-std::vector<uint8_t> PaletteBytes(uint32_t (*entry)(uint32_t)) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t i = 0; i < PaletteEntries; i++) {
-    uint32_t v = entry(i);
-    for (int b = 0; b < 4; b++) {
-      bytes.push_back(static_cast<uint8_t>(v >> (8 * b)));
-    }
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> PictureBytes(uint8_t (*index)(uint32_t), uint32_t count) {
-  std::vector<uint8_t> bytes(count);
-  for (uint32_t i = 0; i < count; i++) {
-    bytes[i] = index(i);
-  }
-  return bytes;
-}
 
 uint8_t WideIndex(uint32_t i) { return static_cast<uint8_t>(i % WideWidth + i / WideWidth); }
 

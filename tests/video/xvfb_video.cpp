@@ -8,6 +8,7 @@
 #include "app/winproc.h"
 #include "platform/plat_system.h"
 #include "platform/plat_window.h"
+#include "tests/common/ppm.h"
 #include "video/video.h"
 
 #include <cstdio>
@@ -113,52 +114,11 @@ int Show(const char* mode) {
   return 0;
 }
 
-// The next number of a PPM header, skipping white space and comments.
-bool HeaderNumber(FILE* file, uint32_t& value) {
-  int c = std::fgetc(file);
-  while (c == '#' || c == ' ' || c == '\n' || c == '\r' || c == '\t') {
-    if (c == '#') {
-      while (c != '\n' && c != EOF) {
-        c = std::fgetc(file);
-      }
-    }
-    c = std::fgetc(file);
-  }
-  if (c < '0' || c > '9') {
-    return false;
-  }
-  value = 0;
-  while (c >= '0' && c <= '9') {
-    value = value * 10 + static_cast<uint32_t>(c - '0');
-    c = std::fgetc(file);
-  }
-  return true;  // the one white-space byte after the number is consumed
-}
-
-// Reads a binary PPM with 8-bit channels into 0x00RRGGBB values.
-bool ReadImage(const char* path, std::vector<uint32_t>& pixels, uint32_t& width, uint32_t& height) {
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) {
-    return false;
-  }
-  uint32_t maximum = 0;
-  bool ok = std::fgetc(file) == 'P' && std::fgetc(file) == '6' && HeaderNumber(file, width) &&
-            HeaderNumber(file, height) && HeaderNumber(file, maximum) && maximum == 255;
-  std::vector<unsigned char> bytes(ok ? static_cast<size_t>(width) * height * 3 : 0);
-  ok = ok && std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  std::fclose(file);
-  pixels.resize(bytes.size() / 3);
-  for (size_t i = 0; ok && i < pixels.size(); i++) {
-    pixels[i] = uint32_t{bytes[i * 3]} << 16 | uint32_t{bytes[i * 3 + 1]} << 8 | bytes[i * 3 + 2];
-  }
-  return ok;
-}
-
 int Check(const char* mode, uint32_t depth, const char* path) {
   std::vector<uint32_t> screen;
   uint32_t screenWidth = 0;
   uint32_t screenHeight = 0;
-  if (!ReadImage(path, screen, screenWidth, screenHeight)) {
+  if (!PpmRead(path, screen, screenWidth, screenHeight)) {
     std::printf("cannot read %s\n", path);
     return 1;
   }
