@@ -82,6 +82,18 @@ size_t FindStream(const unsigned char* data, size_t length, FrameHeader* first) 
   return length;
 }
 
+// Where the run of whole frames that begins at `start` ends. What follows
+// (the zeros behind the stream in the program's music buffer) is left out:
+// fed to the codec, it makes the codec lose the frames it still holds.
+size_t StreamEnd(const unsigned char* data, size_t length, size_t start) {
+  size_t at = start;
+  FrameHeader header{};
+  while (at < length && ReadHeader(data + at, length - at, &header) && header.length <= length - at) {
+    at += header.length;
+  }
+  return at;
+}
+
 }  // namespace
 
 // One conversion stream over a copy of the compressed data.
@@ -112,7 +124,7 @@ SoundDecoder* SoundDecoderOpen(const void* data, size_t length) {
   if (decoder == nullptr) {
     return nullptr;
   }
-  decoder->length = length - start;
+  decoder->length = StreamEnd(static_cast<const unsigned char*>(data), length, start) - start;
   decoder->data = static_cast<unsigned char*>(std::malloc(decoder->length));
   if (decoder->data == nullptr) {
     std::free(decoder);
