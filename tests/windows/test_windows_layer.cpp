@@ -95,6 +95,60 @@ TEST(WindowsDisplay, ModesThroughTheSystemsRecordAreTheObjectsOwn) {
   }
 }
 
+intptr_t DefaultOnly(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+  return PlatDefWindowProc(window, message, wParam, lParam);
+}
+
+// The switches the program makes, through the system's record, and the
+// primary surface a lock then describes: its depth is the mode's (15 bits
+// are stored in 16).
+TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
+  PlatWindowClass windowClass{0, DefaultOnly, 0, 0, PlatProgramInstance(), "QZModeClass"};
+  ASSERT_TRUE(PlatRegisterClass(&windowClass));
+  uintptr_t window = PlatCreateWindow(0, "QZModeClass", "modes", WS_POPUP | WS_BORDER | WS_SYSMENU, 0, 0, 320, 240,
+                                      PlatProgramInstance());
+  ASSERT_NE(window, 0u);
+  PlatModule lib = PlatModuleLoad("ddraw.dll");
+  ASSERT_NE(lib, nullptr);
+  auto create = reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(lib, "DirectDrawCreate"));
+  ASSERT_NE(create, nullptr);
+  PlatDisplay* display = nullptr;
+  ASSERT_EQ(create(nullptr, &display, nullptr), DD_OK);
+  ASSERT_EQ(display->ops->SetCooperativeLevel(display, window, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE),
+            DD_OK);
+
+  struct Case {
+    uint32_t depth;
+    uint32_t bitCount;
+    int32_t pitch;
+  };
+  for (Case c : {Case{32, 32, 1280}, Case{16, 16, 640}, Case{15, 16, 640}}) {
+    SCOPED_TRACE(c.depth);
+    ASSERT_EQ(display->ops->SetDisplayMode(display, 320, 240, c.depth), DD_OK);
+
+    PlatSurfaceDesc wanted{};
+    wanted.dwSize = sizeof wanted;
+    wanted.dwFlags = DDSD_CAPS;
+    wanted.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    PlatDisplaySurface* surface = nullptr;
+    ASSERT_EQ(display->ops->CreateSurface(display, &wanted, &surface, nullptr), DD_OK);
+    ASSERT_NE(surface, nullptr);
+    PlatSurfaceDesc locked{};
+    locked.dwSize = sizeof locked;
+    ASSERT_EQ(surface->ops->Lock(surface, nullptr, &locked, DDLOCK_WAIT | DDLOCK_WRITEONLY, nullptr), DD_OK);
+    EXPECT_NE(locked.lpSurface, nullptr);
+    EXPECT_EQ(locked.dwSize, sizeof(PlatSurfaceDesc));
+    EXPECT_EQ(locked.dwWidth, 320u);
+    EXPECT_EQ(locked.dwHeight, 240u);
+    EXPECT_EQ(locked.ddpfPixelFormat.dwRGBBitCount, c.bitCount);
+    EXPECT_GE(locked.lPitch, c.pitch);
+    EXPECT_EQ(surface->ops->Unlock(surface, nullptr), DD_OK);
+    EXPECT_EQ(display->ops->WaitForVerticalBlank(display, DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
+  }
+  EXPECT_EQ(display->ops->RestoreDisplayMode(display), DD_OK);
+  PlatDestroyWindow(window);
+}
+
 // What the test window's procedure saw last.
 struct Seen {
   uint32_t message;
