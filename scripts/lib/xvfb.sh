@@ -23,7 +23,7 @@ xvfb_start() {
   done
   if [ ! -s "$xvfb_dir/display" ]; then
     echo "Xvfb did not start:"
-    sed 's/^/  | /' "$xvfb_dir/log"
+    tail -n 20 "$xvfb_dir/log" | sed 's/^/  | /'
     xvfb_stop
     return 1
   fi
