@@ -2,7 +2,7 @@
 // the sample family for MPEG audio and the module family for tracker music.
 #include "sound/sound.h"
 
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_module.h"
 
 #include <cstring>

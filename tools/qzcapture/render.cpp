@@ -1,9 +1,10 @@
 // Rendering the presentation on the virtual platform.
 #include "tools/qzcapture/render.h"
 
-#include "app/cmdline.h"
 #include "app/runloop.h"
 #include "app/startup.h"
+#include "base/names.h"
+#include "base/syserror.h"
 #include "demo/fade.h"
 #include "demo/script.h"
 #include "platform/virtual/virtual.h"
