@@ -1,17 +1,17 @@
-// Memory device contexts and the frame's bitmap: memory only, so the
-// virtual platform links this file as well. The copies into a window are
-// each layer's own PlatStretchBlt.
+// Memory device contexts and the frame's bitmap: memory only, so every
+// backend can share it. The copies into a window are each backend's own
+// PlatStretchBlt.
 #include "platform/plat_bitmap.h"
 
-#include "platform/linux/bitmap.h"
+#include "platform/common/bitmap.h"
+#include "platform/common/handles.h"
 
 #include <cstdlib>
 
 namespace {
 
-// Handles in ranges of their own, apart from windows and window contexts.
-constexpr uintptr_t MemoryDCBase = 0x2000;
-constexpr uintptr_t BitmapBase = 0x3000;
+constexpr uintptr_t MemoryDCBase = CommonMemoryDCBase;
+constexpr uintptr_t BitmapBase = CommonBitmapBase;
 
 constexpr int MemoryDCRoom = 4;
 constexpr int BitmapRoom = 4;
@@ -25,7 +25,7 @@ struct MemoryDC {
 
 struct Bitmap {
   bool used;
-  LinuxImage image;
+  CommonImage image;
 };
 
 MemoryDC MemoryDCs[MemoryDCRoom];
@@ -33,7 +33,7 @@ Bitmap Bitmaps[BitmapRoom];
 
 }  // namespace
 
-const LinuxImage* LinuxMemoryImage(uintptr_t dc) {
+const CommonImage* CommonMemoryImage(uintptr_t dc) {
   if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
     return nullptr;
   }
@@ -71,7 +71,7 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
       if (memory == nullptr) {
         return 0;
       }
-      Bitmaps[i] = Bitmap{true, LinuxImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
+      Bitmaps[i] = Bitmap{true, CommonImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
       *bits = memory;
       return BitmapBase + static_cast<uintptr_t>(i);
     }

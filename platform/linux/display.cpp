@@ -143,7 +143,7 @@ int32_t Unlock(PlatDisplaySurface*, const void* rectangle) {
   }
   constexpr int32_t Width = static_cast<int32_t>(ModeWidth);
   constexpr int32_t Height = static_cast<int32_t>(ModeHeight);
-  LinuxWindowPaint(w, 0, 0, Width, Height, LinuxImage{SurfaceMemory, Width, Height, false}, 0, 0, Width, Height);
+  LinuxWindowPaint(w, 0, 0, Width, Height, CommonImage{SurfaceMemory, Width, Height, false}, 0, 0, Width, Height);
   return DD_OK;
 }
 

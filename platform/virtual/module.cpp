@@ -5,7 +5,7 @@
 // The full-screen display service is not offered, so only a window on the
 // desktop can be opened.
 #include "platform/plat_module.h"
-#include "platform/linux/symbol_name.h"
+#include "platform/common/symbol_name.h"
 #include "platform/virtual/virtual.h"
 
 #include <cstring>
@@ -112,7 +112,7 @@ PlatModule PlatModuleLoad(const char* name) {
 
 void* PlatModuleSymbol(PlatModule module, const char* name) {
   char plain[NameRoom];
-  if (module != &Loaded || !Loaded || name == nullptr || !LinuxPlainSymbolName(name, plain, sizeof plain)) {
+  if (module != &Loaded || !Loaded || name == nullptr || !CommonPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   for (const Export& e : Exports) {
