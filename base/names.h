@@ -8,23 +8,23 @@
 constexpr char ProgramFileName[] = "QZ_Quillwave2k.exe";
 constexpr char DemoWindowTitle[] = "Quillwave 2k - Orvalund";
 
-// X(name, number, file the content build makes it from), in archive order.
+// X(number, name, file the content build makes it from), in archive order.
 #define QZ_ITEMS(X)                         \
-  X(ItemWidePalette, 1, "wide.pal")         \
-  X(ItemWidePicture, 2, "wide.pix")         \
-  X(ItemMusic, 3, "music.mp3")              \
-  X(ItemOpeningPalette, 4, "opening.pal")   \
-  X(ItemOpeningPicture, 5, "opening.pix")   \
-  X(ItemClosingPalette, 6, "closing.pal")   \
-  X(ItemClosingPicture, 7, "closing.pix")   \
-  X(ItemLoadingPalette, 8, "loading.pal")   \
-  X(ItemLoadingPicture, 9, "loading.pix")
+  X(1, ItemWidePalette, "wide.pal")         \
+  X(2, ItemWidePicture, "wide.pix")         \
+  X(3, ItemMusic, "music.mp3")              \
+  X(4, ItemOpeningPalette, "opening.pal")   \
+  X(5, ItemOpeningPicture, "opening.pix")   \
+  X(6, ItemClosingPalette, "closing.pal")   \
+  X(7, ItemClosingPicture, "closing.pix")   \
+  X(8, ItemLoadingPalette, "loading.pal")   \
+  X(9, ItemLoadingPicture, "loading.pix")
 
-#define QZ_ITEM_CONSTANT(name, number, file) constexpr uint32_t name = number;
+#define QZ_ITEM_CONSTANT(number, name, file) constexpr uint32_t name = number;
 QZ_ITEMS(QZ_ITEM_CONSTANT)
 #undef QZ_ITEM_CONSTANT
 
-#define QZ_ITEM_COUNT(name, number, file) +1
+#define QZ_ITEM_COUNT(number, name, file) +1
 constexpr uint32_t ItemCount = 0 QZ_ITEMS(QZ_ITEM_COUNT);
 #undef QZ_ITEM_COUNT
 

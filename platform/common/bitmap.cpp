@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr uintptr_t MemoryDCBase = CommonMemoryDCBase;
-constexpr uintptr_t BitmapBase = CommonBitmapBase;
-
 constexpr int MemoryDCRoom = 4;
 constexpr int BitmapRoom = 4;
 // Bitmaps larger than this many pixels are refused.
@@ -34,10 +31,10 @@ Bitmap Bitmaps[BitmapRoom];
 }  // namespace
 
 const CommonImage* CommonMemoryImage(uintptr_t dc) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
+  if (dc < CommonMemoryDCBase || dc >= CommonMemoryDCBase + MemoryDCRoom) {
     return nullptr;
   }
-  const MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
+  const MemoryDC& m = MemoryDCs[dc - CommonMemoryDCBase];
   return m.used && m.bitmap >= 0 ? &Bitmaps[m.bitmap].image : nullptr;
 }
 
@@ -45,7 +42,7 @@ uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
   for (int i = 0; i < MemoryDCRoom; i++) {
     if (!MemoryDCs[i].used) {
       MemoryDCs[i] = MemoryDC{true, -1};
-      return MemoryDCBase + static_cast<uintptr_t>(i);
+      return CommonMemoryDCBase + static_cast<uintptr_t>(i);
     }
   }
   return 0;
@@ -73,20 +70,20 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
       }
       Bitmaps[i] = Bitmap{true, CommonImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
       *bits = memory;
-      return BitmapBase + static_cast<uintptr_t>(i);
+      return CommonBitmapBase + static_cast<uintptr_t>(i);
     }
   }
   return 0;
 }
 
 uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - MemoryDCBase].used ||
-      object < BitmapBase || object >= BitmapBase + BitmapRoom || !Bitmaps[object - BitmapBase].used) {
+  if (dc < CommonMemoryDCBase || dc >= CommonMemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - CommonMemoryDCBase].used ||
+      object < CommonBitmapBase || object >= CommonBitmapBase + BitmapRoom || !Bitmaps[object - CommonBitmapBase].used) {
     return 0;
   }
-  MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
-  uintptr_t previous = m.bitmap >= 0 ? BitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
-  m.bitmap = static_cast<int>(object - BitmapBase);
+  MemoryDC& m = MemoryDCs[dc - CommonMemoryDCBase];
+  uintptr_t previous = m.bitmap >= 0 ? CommonBitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
+  m.bitmap = static_cast<int>(object - CommonBitmapBase);
   return previous;
 }
 

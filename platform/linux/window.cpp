@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr uintptr_t WindowHandleBase = CommonWindowBase;
-constexpr uintptr_t WindowDCBase = CommonWindowDCBase;
-
 constexpr int ClassRoom = 4;
 constexpr int WindowRoom = 4;
 constexpr size_t ClassNameRoom = 64;
@@ -34,7 +31,7 @@ LinuxWindow Windows[WindowRoom];
 int32_t PointerCount = 0;      // pointer shows while 0 or more
 const char ProgramMarker = 0;  // its address stands for the program's instance
 
-uintptr_t HandleOf(const LinuxWindow* w) { return WindowHandleBase + static_cast<uintptr_t>(w - Windows); }
+uintptr_t HandleOf(const LinuxWindow* w) { return CommonWindowBase + static_cast<uintptr_t>(w - Windows); }
 
 LinuxClass* FindClass(const char* name) {
   for (LinuxClass& c : Classes) {
@@ -263,18 +260,18 @@ bool LinuxVideoReady() {
 }
 
 LinuxWindow* LinuxFindWindow(uintptr_t window) {
-  if (window < WindowHandleBase || window >= WindowHandleBase + WindowRoom) {
+  if (window < CommonWindowBase || window >= CommonWindowBase + WindowRoom) {
     return nullptr;
   }
-  LinuxWindow& w = Windows[window - WindowHandleBase];
+  LinuxWindow& w = Windows[window - CommonWindowBase];
   return w.used ? &w : nullptr;
 }
 
 LinuxWindow* LinuxWindowOfDC(uintptr_t dc) {
-  if (dc < WindowDCBase || dc >= WindowDCBase + WindowRoom) {
+  if (dc < CommonWindowDCBase || dc >= CommonWindowDCBase + WindowRoom) {
     return nullptr;
   }
-  return LinuxFindWindow(WindowHandleBase + (dc - WindowDCBase));
+  return LinuxFindWindow(CommonWindowBase + (dc - CommonWindowDCBase));
 }
 
 void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, const CommonImage& image,
@@ -399,7 +396,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
 
 uintptr_t PlatGetDC(uintptr_t window) {
   LinuxWindow* w = LinuxFindWindow(window);
-  return w != nullptr ? WindowDCBase + (window - WindowHandleBase) : 0;
+  return w != nullptr ? CommonWindowDCBase + (window - CommonWindowBase) : 0;
 }
 
 int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
