@@ -54,6 +54,7 @@ uint32_t AtDepth(uint32_t value, uint32_t depth) {
 int Show(const char* mode) {
   bool opened = false;
   bool windowed = std::strcmp(mode, "window") == 0;
+  SetWindowProcedure(WindowProcedure);
   if (windowed) {
     opened = OpenVideo(Width, WindowHeight, ModeWindow);
   } else if (std::strcmp(mode, "surface") == 0) {
