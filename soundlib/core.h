@@ -7,9 +7,19 @@
 // that calls SoundMix from its own thread, an MPEG decoder, and the module
 // family's player (or one that refuses every module).
 #pragma once
+#include "base/sound_entries.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+
+// The fifteen entry points as the table gives them, so a definition that
+// strays from its row does not compile. The core defines the sample
+// family's and the library's own, each system's module file the module
+// family's.
+#define QZ_SOUNDLIB_DECLARE(slot, name, bytes, result, parameters) extern "C" result name parameters;
+QZ_SOUND_ENTRIES(QZ_SOUNDLIB_DECLARE)
+#undef QZ_SOUNDLIB_DECLARE
 
 // One decoded stereo frame.
 struct SoundFrame {

@@ -2,8 +2,7 @@
 // exclusive full-screen display, the automatic choice of depth, and closing.
 #include "video/video.h"
 
-#include "app/cmdline.h"
-#include "app/winproc.h"
+#include "base/syserror.h"
 #include "video/device.h"
 
 #include <cstddef>
@@ -19,8 +18,9 @@ constexpr char DisplayCreateName[] = "DirectDrawCreate";
 // Full screen: a bare popup with the system menu; no class style.
 constexpr uint32_t FullScreenStyle = WS_POPUP | WS_BORDER | WS_SYSMENU;
 constexpr uint32_t FullScreenClassStyle = 0;
-// A window on the desktop gets a caption. The low bit 0x200 has always been
-// part of this style; it means nothing for a top-level window.
+// A window on the desktop gets a caption. The low bit 0x200 is kept so the
+// style value stays the one the window was designed with; it means nothing
+// for a top-level window.
 constexpr uint32_t WindowedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | 0x200;
 constexpr uint32_t WindowedClassStyle = CS_VREDRAW | CS_HREDRAW;
 
@@ -179,7 +179,7 @@ VideoDeviceState VideoDevice = {
     .bestRefresh = 0,
     .switchSucceeded = false,
     .windowTitle = DefaultWindowTitle,
-    .windowClass = {FullScreenClassStyle, WindowProcedure, 0, 0, 0, WindowClassName},
+    .windowClass = {FullScreenClassStyle, PlatDefWindowProc, 0, 0, 0, WindowClassName},
     .windowStyle = FullScreenStyle,
     .surfaceDescription = {sizeof(PlatSurfaceDesc), 0, 0, 0, 0, 0, nullptr, {0, 0}, {0}},
 };
@@ -191,6 +191,8 @@ void ClearSurfaceDescription() {
 }
 
 void SetWindowTitle(const char* title) { VideoDevice.windowTitle = title; }
+
+void SetWindowProcedure(PlatWindowProcedure procedure) { VideoDevice.windowClass.procedure = procedure; }
 
 bool OpenVideo(uint32_t width, uint32_t height, int32_t modeRequest) {
   return Open(PresentWindowCopy, width, height, modeRequest);

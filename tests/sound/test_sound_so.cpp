@@ -1,7 +1,7 @@
 // The Linux library loader and the sound binding against a real test
 // library: this program is built into a directory of its own with the test
 // library beside it as "fmod.dll".
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_module.h"
 #include "sound/sound.h"
 #include "tests/sound/testlib_view.h"
@@ -67,7 +67,7 @@ class RealTestLibrary : public ::testing::Test {
   TestLibView lib;
 };
 
-TEST_F(RealTestLibrary, NormalRunPassesTheDocumentedArguments) {
+TEST_F(RealTestLibrary, NormalRunOpensAt44100HzWith32ChannelsAndFollowsThePlayedChannel) {
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0x42));
   static unsigned char music[100];
   ASSERT_TRUE(SoundLoadMemory(music, sizeof music));

@@ -3,7 +3,7 @@
 // there is no sound device, so the output is the silent one that follows the
 // clock. The music comes from the content build as music.mp3 beside this
 // program.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "sound/sound.h"
 #include "soundlib/core.h"
 
