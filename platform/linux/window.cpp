@@ -50,6 +50,7 @@ int32_t PointerCount = 0;      // pointer shows while 0 or more
 const char ProgramMarker = 0;  // its address stands for the program's instance
 bool ShownValid = false;       // ShownArea and ShownPixels are what is on screen
 CopyArea ShownArea;            // the last paint's copy
+SDL_Keycode TakenEnter = 0;    // the Enter key of an Alt+Enter until its release, which is ours too
 uint32_t ShownPixels[ShownCopyRoom];  // its source image's pixels as they were
 
 uintptr_t HandleOf(const LinuxWindow* w) { return CommonWindowBase + static_cast<uintptr_t>(w - Windows); }
@@ -236,10 +237,23 @@ void ToggleCover(LinuxWindow* w) {
   w->relayout = true;
 }
 
+// An Enter press with Alt held, its repeats, and the release of that Enter
+// key, whether Alt is still held then or not.
 bool IsAltEnter(const SDL_Event& event) {
-  return (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
-         (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) &&
-         (event.key.keysym.mod & KMOD_ALT) != 0;
+  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
+    return false;
+  }
+  SDL_Keycode key = event.key.keysym.sym;
+  if (event.type == SDL_KEYUP && key == TakenEnter && key != 0) {
+    TakenEnter = 0;
+    return true;
+  }
+  if (event.type == SDL_KEYDOWN && (key == SDLK_RETURN || key == SDLK_KP_ENTER) &&
+      (event.key.keysym.mod & KMOD_ALT) != 0) {
+    TakenEnter = key;
+    return true;
+  }
+  return false;
 }
 
 // Events the layer answers itself, which the window procedure never sees:
