@@ -8,28 +8,21 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-10}
 [ -x build/bin/qz_cpuload ] || { echo "build/bin/qz_cpuload is not built" >&2; exit 1; }
+source scripts/lib/xvfb.sh
 work=$(mktemp -d)
-xvfb_pid=
 cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
+xvfb_start 1024x768x24
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null
 unset SDL_VIDEODRIVER
 
 for mode in /w full; do
   option=$mode
   [ "$mode" = full ] && option=
-  # A relative path: the program reads every token, its own path included.
   line=$(cd build/dist && LD_LIBRARY_PATH=. QZ_MEASURE_ALSO=$xvfb_pid \
     ../bin/qz_cpuload $option "$seconds" 2>"$work/stderr") || { cat "$work/stderr" >&2; exit 1; }
   echo "$mode: ${line/process $xvfb_pid/Xvfb}"

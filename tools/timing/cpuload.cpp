@@ -8,8 +8,7 @@
 // Usage, from the folder of the program file and its sound library:
 //   LD_LIBRARY_PATH=. ../bin/qz_cpuload [/w|/16|/15|/24] [seconds]   (10 when not given)
 // (the sound library is looked for beside the program, then on the usual
-// path). Start it by a path that does not begin with an option ("/w..."), as the
-// program reads every token of its command line. QZ_MEASURE_ALSO=PID also
+// path). QZ_MEASURE_ALSO=PID also
 // reports that process's CPU over the same stretch (the X server, say).
 #include "app/runloop.h"
 #include "app/startup.h"
