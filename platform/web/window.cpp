@@ -1,0 +1,209 @@
+// The window, its messages and the copies into it on the page. There is one
+// window, and its client area is the page's 320x240 canvas; every copy
+// into it is put on the canvas in the colours the display mode can show.
+// Messages come from the page's input events, queued by library.js. The
+// memory contexts and bitmaps are the shared ones (linux/bitmap.cpp).
+#include "platform/plat_bitmap.h"
+#include "platform/plat_window.h"
+#include "platform/linux/bitmap.h"
+#include "platform/web/web.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Handles in ranges of their own, so one kind never passes for another
+// (memory contexts and bitmaps are at 0x2000 and 0x3000).
+constexpr uintptr_t WindowHandle = 0x100;
+constexpr uintptr_t WindowDC = 0x1000;
+constexpr size_t ClassNameRoom = 64;
+constexpr uint32_t CanvasPixels = WebFrameWidth * WebFrameHeight;
+constexpr uint32_t ChannelValues = 256;
+constexpr uint8_t Opaque = 255;
+
+// The one class, the one window and what the canvas shows. Main thread only.
+char ClassName[ClassNameRoom];            // the registered class's name
+PlatWindowProcedure Procedure = nullptr;  // its procedure, null until registered
+bool WindowExists = false;
+bool Waited = false;                      // a frame was waited for since the last copy
+int32_t PointerCount = 0;                 // pointer shows while 0 or more
+uint32_t LevelsDepth = 0;                 // the depth Levels was made for, 0 before
+uint8_t Levels[3][ChannelValues];         // shown red, green, blue value of each value
+uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB, what the canvas shows
+uint8_t CanvasBytes[CanvasPixels * 4];    // the same as the canvas takes it: R, G, B, A
+const char ProgramMarker = 0;             // its address stands for the program's instance
+
+// Shown value of an 8-bit channel kept to `bits` (5 to 8): the top bits,
+// spread back over eight bits as a display of that depth does.
+uint8_t Level(uint32_t value, uint32_t bits) {
+  if (bits >= 8) {
+    return static_cast<uint8_t>(value);
+  }
+  uint32_t kept = value >> (8 - bits);
+  return static_cast<uint8_t>(kept << (8 - bits) | kept >> (2 * bits - 8));
+}
+
+// 16 bits show 5-6-5, 15 bits 5-5-5; every other depth, and a window on the
+// desktop, full colour.
+void UseDepth(uint32_t depth) {
+  if (depth == LevelsDepth) {
+    return;
+  }
+  LevelsDepth = depth;
+  uint32_t bits[3] = {8, 8, 8};
+  if (depth == 16) {
+    bits[0] = 5;
+    bits[1] = 6;
+    bits[2] = 5;
+  } else if (depth == 15) {
+    bits[0] = bits[1] = bits[2] = 5;
+  }
+  for (int c = 0; c < 3; c++) {
+    for (uint32_t v = 0; v < ChannelValues; v++) {
+      Levels[c][v] = Level(v, bits[c]);
+    }
+  }
+}
+
+uint32_t SourcePixel(const LinuxImage& image, int64_t x, int64_t y) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) {
+    return 0;
+  }
+  int64_t row = image.bottomUp ? image.height - 1 - y : y;
+  return image.pixels[row * image.width + x];
+}
+
+void Show() {
+  UseDepth(WebModeDepth());
+  for (uint32_t i = 0; i < CanvasPixels; i++) {
+    uint32_t p = Canvas[i];
+    uint8_t* out = CanvasBytes + i * 4;
+    out[0] = Levels[0][(p >> 16) & 0xFF];
+    out[1] = Levels[1][(p >> 8) & 0xFF];
+    out[2] = Levels[2][p & 0xFF];
+    out[3] = Opaque;
+  }
+  qz_web_paint(CanvasBytes, static_cast<int>(WebFrameWidth), static_cast<int>(WebFrameHeight));
+}
+
+}  // namespace
+
+void WebWaitForFrame() {
+  qz_web_wait_frame();
+  WebRunDueTicks();
+  Waited = true;
+}
+
+// Puts a picture on the canvas outside any copy (the display service's
+// surface); the pixels are 0x00RRGGBB, rows top-down, canvas-sized.
+void WebShowPicture(const uint32_t* pixels) {
+  std::memcpy(Canvas, pixels, sizeof Canvas);
+  Show();
+}
+
+// --- messages ----------------------------------------------------------------
+
+bool PlatPeekMessage(PlatMessage* message) {
+  uint32_t number = 0;
+  uint32_t wParam = 0;
+  if (!WindowExists || qz_web_take_message(&number, &wParam) == 0) {
+    return false;
+  }
+  *message = PlatMessage{WindowHandle, number, wParam, 0};
+  return true;
+}
+
+void PlatTranslateMessage(const PlatMessage* message) {}
+
+intptr_t PlatDispatchMessage(const PlatMessage* message) {
+  if (message == nullptr || message->window != WindowHandle || !WindowExists || Procedure == nullptr) {
+    return 0;
+  }
+  return Procedure(message->window, message->message, message->wParam, message->lParam);
+}
+
+intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+  if (message == WM_CLOSE) {
+    PlatDestroyWindow(window);
+  }
+  return 0;
+}
+
+// --- the class and the window --------------------------------------------------
+
+uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(&ProgramMarker); }
+
+bool PlatRegisterClass(const PlatWindowClass* windowClass) {
+  if (windowClass == nullptr || windowClass->procedure == nullptr || windowClass->className == nullptr ||
+      std::strlen(windowClass->className) >= ClassNameRoom) {
+    return false;
+  }
+  std::memcpy(ClassName, windowClass->className, std::strlen(windowClass->className) + 1);
+  Procedure = windowClass->procedure;
+  return true;
+}
+
+// Whatever size is asked for, the window's client area is the canvas.
+uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
+                           int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
+  if (WindowExists || Procedure == nullptr || className == nullptr || std::strcmp(className, ClassName) != 0) {
+    return 0;
+  }
+  WindowExists = true;
+  return WindowHandle;
+}
+
+uintptr_t PlatGetDC(uintptr_t window) { return window == WindowHandle && WindowExists ? WindowDC : 0; }
+
+int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) { return dc == WindowDC ? 1 : 0; }
+
+bool PlatShowWindow(uintptr_t window, int32_t command) { return window == WindowHandle && WindowExists; }
+
+int32_t PlatShowCursor(bool show) {
+  PointerCount += show ? 1 : -1;
+  qz_web_show_pointer(PointerCount >= 0 ? 1 : 0);
+  return PointerCount;
+}
+
+bool PlatDestroyWindow(uintptr_t window) {
+  if (window != WindowHandle || !WindowExists) {
+    return false;
+  }
+  WindowExists = false;
+  return true;
+}
+
+// --- the copies into the window ------------------------------------------------
+
+// The page shows a picture only when it gets control back, so a copy that
+// no frame wait came before waits for the next animation frame itself.
+bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
+                    uint32_t rasterOperation) {
+  const LinuxImage* image = LinuxMemoryImage(source);
+  if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY || width <= 0 ||
+      height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
+    return false;
+  }
+  if (!Waited) {
+    WebWaitForFrame();
+  }
+  Waited = false;
+  // Nearest source pixel for each canvas pixel the rectangle covers.
+  constexpr int64_t CanvasWidth = WebFrameWidth;
+  constexpr int64_t CanvasHeight = WebFrameHeight;
+  int64_t fromY = std::max<int64_t>(y, 0);
+  int64_t toY = std::min<int64_t>(int64_t{y} + height, CanvasHeight);
+  int64_t fromX = std::max<int64_t>(x, 0);
+  int64_t toX = std::min<int64_t>(int64_t{x} + width, CanvasWidth);
+  for (int64_t row = fromY; row < toY; row++) {
+    int64_t sy = sourceY + (row - y) * sourceHeight / height;
+    uint32_t* out = Canvas + row * CanvasWidth;
+    for (int64_t column = fromX; column < toX; column++) {
+      out[column] = SourcePixel(*image, sourceX + (column - x) * sourceWidth / width, sy);
+    }
+  }
+  Show();
+  return true;
+}
