@@ -129,6 +129,11 @@ mergeInto(LibraryManager.library, {
     }
   },
 
+  // What the program was told, for the page (and its tests) to see.
+  qz_web_music_position: function(position, heard) {
+    Module['qzHost'].musicPosition(position >>> 0, heard != 0);
+  },
+
   qz_web_audio_close__deps: ['$QzAudio', 'qz_web_audio_stop'],
   qz_web_audio_close: function() {
     _qz_web_audio_stop();

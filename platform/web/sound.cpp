@@ -87,6 +87,7 @@ unsigned GetCurrentPosition(int channel) {
   if (position > LastPosition) {
     LastPosition = position;
   }
+  qz_web_music_position(LastPosition, Audio ? 1 : 0);
   return LastPosition;
 }
 

@@ -46,4 +46,5 @@ void qz_web_audio_play();
 double qz_web_audio_seconds();
 void qz_web_audio_stop();
 void qz_web_audio_close();
+void qz_web_music_position(uint32_t position, int heard);
 }

@@ -30,6 +30,9 @@
     meaning: '',
     gestureAt: 0,      // performance.now() of the gesture that started it
     paints: 0,         // pictures put on the canvas
+    firstFrameAt: 0,   // performance.now() of the first picture after the gesture
+    musicPosition: 0,  // the music's position as the program last read it
+    musicHeard: false, // the music plays through the page's audio
   };
 
   var programBytes = null;   // the program file, null when it could not be had
@@ -147,6 +150,14 @@
       picture.data.set(pixels);
       context.putImageData(picture, 0, 0);
       run.paints++;
+      if (gestured && !run.firstFrameAt) {
+        run.firstFrameAt = performance.now();
+      }
+    },
+
+    musicPosition: function (position, heard) {
+      run.musicPosition = position;
+      run.musicHeard = heard;
     },
 
     showPointer: function (show) {
@@ -213,6 +224,9 @@
     run.state = 'playing';
     run.exitCode = null;
     run.meaning = '';
+    run.musicPosition = 0;
+    run.musicHeard = false;
+    run.firstFrameAt = 0;
     messages = [];
     gestured = afterGesture;
     gestureWaiters = [];
