@@ -155,6 +155,22 @@ function checkFadeIn(frames, picture) {
   }
 }
 
+// Pressing Escape changes nothing; its release ends the run with 0 and the
+// page offers to play again.
+async function escapeEnds(page) {
+  await page.keyboard.down('Escape');
+  await sleep(400);
+  if ((await state(page)).state !== 'playing') {
+    fail('pressing Escape ended the run');
+  }
+  await page.keyboard.up('Escape');
+  const s = await waitFor(page, (s) => s.state === 'ended', 3, 'the end after the Escape release');
+  if (s.exitCode !== 0 || !/play again/.test(s.status)) {
+    fail(`after the Escape release: code ${s.exitCode}, "${s.status}"`);
+  }
+  return s;
+}
+
 // --- the runs ------------------------------------------------------------------
 
 async function missingProgramFile() {
@@ -181,7 +197,7 @@ async function missingProgramFile() {
 }
 
 async function sixteenBits(address) {
-  console.log('-- ?16: the loading and opening pictures in 5-6-5 colours');
+  console.log('-- ?16: the loading and opening pictures in 5-6-5 colours; the Escape release ends with 0');
   const page = await openPage(address, '?16');
   const frames = new Frames('sixteen', 16);
   await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1, 30, 'the loading picture');
@@ -198,8 +214,7 @@ async function sixteenBits(address) {
     fail(`the first picture at 16 bits is ${named[0].kind}`);
   }
   checkFadeIn(named, 'opening');
-  await page.keyboard.press('Escape');
-  await waitFor(page, (s) => s.state === 'ended', 5, 'the end after Escape');
+  await escapeEnds(page);
   await page.close();
 }
 
@@ -257,12 +272,7 @@ async function presentation(address) {
       await sleep(900);
     }
   } else {
-    await page.keyboard.down('Escape');
-    await sleep(400);
-    if ((await state(page)).state !== 'playing') {
-      fail('pressing Escape ended the run');
-    }
-    await page.keyboard.up('Escape');
+    await escapeEnds(page);
   }
   const end = await waitFor(page, (s) => s.state === 'ended', 3, 'the end of the run');
   const tookSeconds = (Date.now() - clickedAt) / 1000;
