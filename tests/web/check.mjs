@@ -4,13 +4,17 @@
 //
 //   node check.mjs DIST PROGRAM_FILE QZ_WEBFRAMES WORK_DIR [--whole]
 //
-// Runs, each in a fresh page: a missing program file shows code 7; at 16
-// bits the loading and opening pictures show 5-6-5 colours; in a window the
-// right-button release ends the run with 0; the opening fades in over the
-// loading picture after the click, then black, then the scroller with the
-// music's position moving at the music's rate, and the Escape release ends
-// the run with 0 (or, with --whole, the closing picture and the end of the
-// presentation). Prints what it saw; exits 1 at the first failure.
+// Runs, each in a fresh page:
+// - at 16 bits the loading and opening pictures show 5-6-5 colours, the
+//   Escape release ends the run with 0 and a click plays again;
+// - in a window without audio the music position follows the clock, and
+//   the right-button release ends the run with 0;
+// - the opening fades in over the loading picture after the click, then
+//   black, then the scroller, with the music's position moving at the
+//   music's rate; the Escape release ends the run with 0 (with --whole the
+//   run goes on through the closing picture to the presentation's end);
+// - a page without its program file shows code 7 and its meaning.
+// Prints what it saw; exits 1 at the first failure.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -215,15 +219,35 @@ async function sixteenBits(address) {
   }
   checkFadeIn(named, 'opening');
   await escapeEnds(page);
+  console.log('   a click plays it again');
+  await page.mouse.click(480, 360);
+  const again = await waitFor(page, (s) => s.number === 2 && s.paints >= 20, 30, 'a second run after the click');
+  if (again.state !== 'playing') {
+    fail(`the second run is ${again.state}`);
+  }
+  await escapeEnds(page);
   await page.close();
 }
 
 async function rightButton(address) {
-  console.log('-- ?w: a right-button press changes nothing, its release ends the run with 0');
-  const page = await openPage(address, '?w');
+  console.log('-- ?w without audio: the music position follows the clock; the right-button release ends with 0');
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    delete window.AudioContext;
+    delete window.webkitAudioContext;
+  });
+  await page.goto(address + '?w');
   await waitFor(page, (s) => s.state === 'waiting', 30, 'the wait for the click');
   await page.mouse.click(480, 360);
-  await waitFor(page, (s) => s.paints >= 30, 30, 'frames after the click');
+  const first = await waitFor(page, (s) => s.musicPosition > 0, 30, 'the music\'s start');
+  const firstAt = Date.now();
+  await sleep(2000);
+  const later = await state(page);
+  const rate = (later.musicPosition - first.musicPosition) / ((Date.now() - firstAt) / 1000);
+  console.log(`   music ${later.musicHeard ? 'heard' : 'silent'}, position moves ${Math.round(rate)} per second`);
+  if (later.musicHeard || Math.abs(rate - MusicRate) > MusicRate * 0.05) {
+    fail(`without audio the music is ${later.musicHeard ? 'heard' : 'silent'} and moves ${rate} per second`);
+  }
   await page.mouse.down({ button: 'right' });
   await sleep(500);
   if ((await state(page)).state !== 'playing') {
