@@ -119,11 +119,9 @@
     }
     post(WM_KEYDOWN, e.key === 'Escape' ? VK_ESCAPE : e.keyCode);
     gesture();
-    e.preventDefault();
   });
   window.addEventListener('keyup', function (e) {
     post(WM_KEYUP, e.key === 'Escape' ? VK_ESCAPE : e.keyCode);
-    e.preventDefault();
   });
   window.addEventListener('mousedown', function (e) {
     if (e.button <= 2) {
@@ -231,7 +229,7 @@
     gestured = afterGesture;
     gestureWaiters = [];
     run.gestureAt = afterGesture ? performance.now() : 0;
-    say('');
+    say(afterGesture ? '' : 'Loading\u2026');
     QuillwaveModule({
       qzHost: host,
       preRun: [function (module) {
