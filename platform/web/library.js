@@ -1,5 +1,6 @@
-// The JavaScript half of the browser platform: the canvas, the input queue,
-// the waits that hand the page control, and the music through Web Audio.
+// The JavaScript half of the browser platform: the clock, the canvas, the
+// input queue, the waits that hand the page control, and the music through
+// Web Audio.
 // Everything the page owns lives on Module.qzHost (page.js): one host
 // outlives the program runs it starts, so a run that plays again finds the
 // page's audio context and decoded music where the last one left them.
@@ -12,8 +13,22 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  // The exit unwinds the program for good; the host reports it first.
+  qz_web_exit__deps: ['emscripten_force_exit'],
   qz_web_exit: function(code, meaning) {
     Module['qzHost'].exit(code, meaning ? UTF8ToString(meaning) : '');
+    _emscripten_force_exit(code);
+  },
+
+  qz_web_now: function() {
+    return performance.now();
+  },
+
+  qz_web_sleep__deps: ['$callUserCallback'],
+  qz_web_sleep: function(ms) {
+    Asyncify.handleSleep(function(wakeUp) {
+      setTimeout(function() { callUserCallback(wakeUp); }, ms);
+    });
   },
 
   qz_web_wait_frame__deps: ['$callUserCallback'],
@@ -88,6 +103,7 @@ mergeInto(LibraryManager.library, {
   qz_web_audio_play: function() {
     var c = QzAudio.context;
     if (!c || !QzAudio.buffer) return;
+    if (c.state === 'suspended') c.resume();
     var source = c.createBufferSource();
     source.buffer = QzAudio.buffer;
     source.connect(c.destination);

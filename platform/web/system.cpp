@@ -6,8 +6,6 @@
 #include "platform/plat_timer.h"
 #include "platform/web/web.h"
 
-#include <emscripten.h>
-
 namespace {
 
 constexpr int CommandLineRoom = 1024;
@@ -25,7 +23,7 @@ double NextTick = 0;                      // clock time the next tick is due
 
 }  // namespace
 
-double WebNowMilliseconds() { return emscripten_get_now(); }
+double WebNowMilliseconds() { return qz_web_now(); }
 
 void WebRunDueTicks() {
   double now = WebNowMilliseconds();
@@ -50,7 +48,7 @@ void PlatSleep(uint32_t milliseconds) {
   double until = WebNowMilliseconds() + milliseconds;
   // The timer may wake the page a little early; the pause is never shorter.
   for (double left = milliseconds; left > 0; left = until - WebNowMilliseconds()) {
-    emscripten_sleep(static_cast<unsigned>(left + 0.999));
+    qz_web_sleep(static_cast<uint32_t>(left + 0.999));
     WebRunDueTicks();
   }
 }
@@ -75,7 +73,4 @@ bool PlatTimerKillEvent(uint32_t eventId) {
   return true;
 }
 
-void PlatExitProcess(uint32_t code) {
-  qz_web_exit(static_cast<int>(code), nullptr);
-  emscripten_force_exit(static_cast<int>(code));
-}
+void PlatExitProcess(uint32_t code) { qz_web_exit(static_cast<int>(code), nullptr); }

@@ -32,10 +32,13 @@ void* WebSoundSymbol(const char* plainName);
 // Monotonic milliseconds since the page opened (system.cpp).
 double WebNowMilliseconds();
 
-// The calls into library.js.
+// The calls into library.js (tests link a fake page in its place).
 extern "C" {
 int qz_web_command_line(char* out, int room);
-void qz_web_exit(int code, const char* meaning);
+// Shows the code and its meaning on the page and ends the program's run.
+[[noreturn]] void qz_web_exit(int code, const char* meaning);
+double qz_web_now();                  // page clock, milliseconds
+void qz_web_sleep(uint32_t milliseconds);
 void qz_web_wait_frame();
 void qz_web_paint(const uint8_t* rgba, int width, int height);
 void qz_web_show_pointer(int show);

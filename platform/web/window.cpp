@@ -28,7 +28,7 @@ PlatWindowProcedure Procedure = nullptr;  // its procedure, null until registere
 bool WindowExists = false;
 bool Waited = false;                      // a frame was waited for since the last copy
 int32_t PointerCount = 0;                 // pointer shows while 0 or more
-uint32_t LevelsDepth = 0;                 // the depth Levels was made for, 0 before
+uint32_t LevelsDepth = ~0u;               // the depth Levels was made for, none before
 uint8_t Levels[3][ChannelValues];         // shown red, green, blue value of each value
 uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB, what the canvas shows
 uint8_t CanvasBytes[CanvasPixels * 4];    // the same as the canvas takes it: R, G, B, A

@@ -230,7 +230,7 @@ async function sixteenBits(address) {
 }
 
 async function rightButton(address) {
-  console.log('-- ?w without audio: the music position follows the clock; the right-button release ends with 0');
+  console.log('-- ?w without audio: the loading picture in full colour, the music position following the clock; the right-button release ends with 0');
   const page = await browser.newPage();
   await page.evaluateOnNewDocument(() => {
     delete window.AudioContext;
@@ -238,6 +238,11 @@ async function rightButton(address) {
   });
   await page.goto(address + '?w');
   await waitFor(page, (s) => s.state === 'waiting', 30, 'the wait for the click');
+  const frames = new Frames('window', 32);
+  await frames.take(page);
+  if (frames.name()[0].kind !== 'loading') {
+    fail(`the window shows ${frames.taken[0].kind}, not the loading picture`);
+  }
   await page.mouse.click(480, 360);
   const first = await waitFor(page, (s) => s.musicPosition > 0, 30, 'the music\'s start');
   const firstAt = Date.now();
