@@ -6,6 +6,7 @@
 // display waits for its vertical blank.
 #include "platform/plat_display.h"
 
+#include "platform/common/display_mode.h"
 #include "platform/web/web.h"
 
 #include <cstring>
@@ -55,16 +56,9 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
                              ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != WebFrameHeight))) {
     return DD_OK;
   }
-  bool refresh = (flags & DDEDM_REFRESHRATES) != 0;
+  uint32_t refresh = (flags & DDEDM_REFRESHRATES) != 0 ? AssumedRefresh : 0;
   for (uint32_t depth : ModeDepths) {
-    PlatSurfaceDesc mode{};
-    mode.dwSize = sizeof mode;
-    mode.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | (refresh ? DDSD_REFRESHRATE : 0);
-    mode.dwWidth = WebFrameWidth;
-    mode.dwHeight = WebFrameHeight;
-    mode.lPitch = static_cast<int32_t>(WebFrameWidth * ((depth + 7) / 8));
-    mode.dwRefreshRate = refresh ? AssumedRefresh : 0;
-    mode.ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, depth};
+    PlatSurfaceDesc mode = CommonDisplayMode(WebFrameWidth, WebFrameHeight, depth, refresh);
     if (callback(&mode, context) != DDENUMRET_OK) {
       break;
     }

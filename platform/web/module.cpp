@@ -3,7 +3,7 @@
 // service ("ddraw.dll") and the sound library ("fmod.dll"). Any other name
 // is a library that cannot be loaded.
 #include "platform/plat_module.h"
-#include "platform/linux/symbol_name.h"
+#include "platform/common/symbol_name.h"
 #include "platform/web/web.h"
 
 #include <cstring>
@@ -49,7 +49,7 @@ PlatModule PlatModuleLoad(const char* name) {
 void* PlatModuleSymbol(PlatModule module, const char* name) {
   char plain[NameRoom];
   int i = IndexOf(module);
-  if (i < 0 || !Loaded[i] || name == nullptr || !LinuxPlainSymbolName(name, plain, sizeof plain)) {
+  if (i < 0 || !Loaded[i] || name == nullptr || !CommonPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   return Builtins[i].symbol(plain);

@@ -4,6 +4,7 @@
 // The resolution calls are the shared ones (linux/timer_period.cpp).
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
+#include "base/exit_codes.h"
 #include "platform/web/web.h"
 
 namespace {
@@ -20,6 +21,16 @@ bool CommandLineRead = false;
 PlatTimerCallback TickCallback = nullptr;  // null while no event runs
 double TickInterval = 0;                  // milliseconds
 double NextTick = 0;                      // clock time the next tick is due
+
+struct ExitMeaning {
+  uint32_t code;
+  const char* meaning;
+};
+
+// What each exit code tells the viewer; the page shows it beside the code.
+#define QZ_EXIT_MEANING(name, value, meaning) {value, meaning},
+constexpr ExitMeaning ExitMeanings[] = {QZ_EXIT_CODES(QZ_EXIT_MEANING)};
+#undef QZ_EXIT_MEANING
 
 }  // namespace
 
@@ -73,4 +84,12 @@ bool PlatTimerKillEvent(uint32_t eventId) {
   return true;
 }
 
-void PlatExitProcess(uint32_t code) { qz_web_exit(static_cast<int>(code), nullptr); }
+void PlatExitProcess(uint32_t code) {
+  const char* meaning = nullptr;
+  for (const ExitMeaning& m : ExitMeanings) {
+    if (m.code == code) {
+      meaning = m.meaning;
+    }
+  }
+  qz_web_exit(static_cast<int>(code), meaning);
+}

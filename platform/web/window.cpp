@@ -2,21 +2,19 @@
 // window, and its client area is the page's 320x240 canvas; every copy
 // into it is put on the canvas in the colours the display mode can show.
 // Messages come from the page's input events, queued by library.js. The
-// memory contexts and bitmaps are the shared ones (linux/bitmap.cpp).
+// memory contexts, bitmaps and the stretch are the shared ones (common/).
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
-#include "platform/linux/bitmap.h"
+#include "platform/common/bitmap.h"
+#include "platform/common/handles.h"
 #include "platform/web/web.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Handles in ranges of their own, so one kind never passes for another
-// (memory contexts and bitmaps are at 0x2000 and 0x3000).
-constexpr uintptr_t WindowHandle = 0x100;
-constexpr uintptr_t WindowDC = 0x1000;
+constexpr uintptr_t WindowHandle = CommonWindowBase;
+constexpr uintptr_t WindowDC = CommonWindowDCBase;
 constexpr size_t ClassNameRoom = 64;
 constexpr uint32_t CanvasPixels = WebFrameWidth * WebFrameHeight;
 constexpr uint32_t ChannelValues = 256;
@@ -30,7 +28,7 @@ bool Waited = false;                      // a frame was waited for since the la
 int32_t PointerCount = 0;                 // pointer shows while 0 or more
 uint32_t LevelsDepth = ~0u;               // the depth Levels was made for, none before
 uint8_t Levels[3][ChannelValues];         // shown red, green, blue value of each value
-uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB, what the canvas shows
+uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB as shown, what the canvas shows
 uint8_t CanvasBytes[CanvasPixels * 4];    // the same as the canvas takes it: R, G, B, A
 const char ProgramMarker = 0;             // its address stands for the program's instance
 
@@ -66,22 +64,13 @@ void UseDepth(uint32_t depth) {
   }
 }
 
-uint32_t SourcePixel(const LinuxImage& image, int64_t x, int64_t y) {
-  if (x < 0 || y < 0 || x >= image.width || y >= image.height) {
-    return 0;
-  }
-  int64_t row = image.bottomUp ? image.height - 1 - y : y;
-  return image.pixels[row * image.width + x];
-}
-
 void Show() {
-  UseDepth(WebModeDepth());
   for (uint32_t i = 0; i < CanvasPixels; i++) {
     uint32_t p = Canvas[i];
     uint8_t* out = CanvasBytes + i * 4;
-    out[0] = Levels[0][(p >> 16) & 0xFF];
-    out[1] = Levels[1][(p >> 8) & 0xFF];
-    out[2] = Levels[2][p & 0xFF];
+    out[0] = static_cast<uint8_t>(p >> 16);
+    out[1] = static_cast<uint8_t>(p >> 8);
+    out[2] = static_cast<uint8_t>(p);
     out[3] = Opaque;
   }
   qz_web_paint(CanvasBytes, static_cast<int>(WebFrameWidth), static_cast<int>(WebFrameHeight));
@@ -98,7 +87,12 @@ void WebWaitForFrame() {
 // Puts a picture on the canvas outside any copy (the display service's
 // surface); the pixels are 0x00RRGGBB, rows top-down, canvas-sized.
 void WebShowPicture(const uint32_t* pixels) {
-  std::memcpy(Canvas, pixels, sizeof Canvas);
+  constexpr int32_t Width = WebFrameWidth;
+  constexpr int32_t Height = WebFrameHeight;
+  CommonImage image{pixels, Width, Height, false};
+  CommonStretch copy{0, 0, Width, Height, 0, 0, Width, Height};
+  UseDepth(WebModeDepth());
+  CommonStretchCopy(image, copy, CommonClipStretch(copy, Width, Height), Canvas, Width * sizeof(uint32_t), Levels);
   Show();
 }
 
@@ -181,29 +175,21 @@ bool PlatDestroyWindow(uintptr_t window) {
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
-  const LinuxImage* image = LinuxMemoryImage(source);
-  if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY || width <= 0 ||
-      height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
+  const CommonImage* image = CommonMemoryImage(source);
+  constexpr int32_t CanvasWidth = WebFrameWidth;
+  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
+  CommonClip clip = CommonClipStretch(copy, CanvasWidth, WebFrameHeight);
+  if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY ||
+      CommonClipEmpty(clip)) {
     return false;
   }
   if (!Waited) {
     WebWaitForFrame();
   }
   Waited = false;
-  // Nearest source pixel for each canvas pixel the rectangle covers.
-  constexpr int64_t CanvasWidth = WebFrameWidth;
-  constexpr int64_t CanvasHeight = WebFrameHeight;
-  int64_t fromY = std::max<int64_t>(y, 0);
-  int64_t toY = std::min<int64_t>(int64_t{y} + height, CanvasHeight);
-  int64_t fromX = std::max<int64_t>(x, 0);
-  int64_t toX = std::min<int64_t>(int64_t{x} + width, CanvasWidth);
-  for (int64_t row = fromY; row < toY; row++) {
-    int64_t sy = sourceY + (row - y) * sourceHeight / height;
-    uint32_t* out = Canvas + row * CanvasWidth;
-    for (int64_t column = fromX; column < toX; column++) {
-      out[column] = SourcePixel(*image, sourceX + (column - x) * sourceWidth / width, sy);
-    }
-  }
+  UseDepth(WebModeDepth());
+  CommonStretchCopy(*image, copy, clip, Canvas + clip.top * CanvasWidth + clip.left, CanvasWidth * sizeof(uint32_t),
+                    Levels);
   Show();
   return true;
 }

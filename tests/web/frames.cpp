@@ -3,8 +3,8 @@
 // at each window and brightness, each compared with a picture from the page.
 #include "tests/web/frames.h"
 
-#include "app/startup.h"
 #include "archive/archive.h"
+#include "base/names.h"
 #include "demo/draw.h"
 #include "demo/fade.h"
 
@@ -101,14 +101,14 @@ bool LoadReferencePictures(const char* programFile) {
     uint32_t room;
   };
   const Item items[] = {
-      {1, Pictures.widePalette, sizeof Pictures.widePalette},
-      {2, Pictures.widePicture, sizeof Pictures.widePicture},
-      {4, Pictures.openingPalette, sizeof Pictures.openingPalette},
-      {5, Pictures.openingPicture, sizeof Pictures.openingPicture},
-      {6, Pictures.closingPalette, sizeof Pictures.closingPalette},
-      {7, Pictures.closingPicture, sizeof Pictures.closingPicture},
-      {8, Pictures.loadingPalette, sizeof Pictures.loadingPalette},
-      {9, Pictures.loadingPicture, sizeof Pictures.loadingPicture},
+      {ItemWidePalette, Pictures.widePalette, sizeof Pictures.widePalette},
+      {ItemWidePicture, Pictures.widePicture, sizeof Pictures.widePicture},
+      {ItemOpeningPalette, Pictures.openingPalette, sizeof Pictures.openingPalette},
+      {ItemOpeningPicture, Pictures.openingPicture, sizeof Pictures.openingPicture},
+      {ItemClosingPalette, Pictures.closingPalette, sizeof Pictures.closingPalette},
+      {ItemClosingPicture, Pictures.closingPicture, sizeof Pictures.closingPicture},
+      {ItemLoadingPalette, Pictures.loadingPalette, sizeof Pictures.loadingPalette},
+      {ItemLoadingPicture, Pictures.loadingPicture, sizeof Pictures.loadingPicture},
   };
   bool ok = ArchiveOpen(programFile);
   for (const Item& item : items) {

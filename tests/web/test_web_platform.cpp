@@ -7,6 +7,7 @@
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
 #include "platform/plat_window.h"
+#include "base/sound_entries.h"
 #include "tests/web/fake_page.h"
 
 #include <gtest/gtest.h>
@@ -43,12 +44,10 @@ TEST(WebModules, ServeTheDisplayAndSoundLibrariesBuiltIn) {
   EXPECT_EQ(PlatModuleLoad("other.dll"), nullptr);
   PlatModule sound = PlatModuleLoad("fmod.dll");
   ASSERT_NE(sound, nullptr);
-  const char* names[] = {
-      "_FSOUND_Init@12", "_FSOUND_Close@0", "_FMUSIC_PlaySong@4", "_FMUSIC_StopSong@4", "_FMUSIC_LoadSong@4",
-      "_FMUSIC_LoadSongMemory@8", "_FMUSIC_GetOrder@4", "_FMUSIC_GetRow@4", "_FSOUND_SetHWND@4",
-      "_FSOUND_SetPriority@8", "_FSOUND_Sample_LoadMpeg@12", "_FSOUND_Sample_LoadMpegMemory@16",
-      "_FSOUND_PlaySound@8", "_FSOUND_GetCurrentPosition@4", "_FSOUND_StopSound@4",
-  };
+#define QZ_DECORATED(slot, name, bytes, result, parameters) "_" #name "@" #bytes,
+  const char* names[] = {QZ_SOUND_ENTRIES(QZ_DECORATED)};
+#undef QZ_DECORATED
+  ASSERT_EQ(sizeof names / sizeof names[0], 15u);
   for (const char* name : names) {
     EXPECT_NE(PlatModuleSymbol(sound, name), nullptr) << name;
   }
