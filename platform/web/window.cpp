@@ -6,6 +6,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 #include "platform/common/bitmap.h"
+#include "platform/common/depth.h"
 #include "platform/common/handles.h"
 #include "platform/web/web.h"
 
@@ -17,7 +18,6 @@ constexpr uintptr_t WindowHandle = CommonWindowBase;
 constexpr uintptr_t WindowDC = CommonWindowDCBase;
 constexpr size_t ClassNameRoom = 64;
 constexpr uint32_t CanvasPixels = WebFrameWidth * WebFrameHeight;
-constexpr uint32_t ChannelValues = 256;
 constexpr uint8_t Opaque = 255;
 
 // The one class, the one window and what the canvas shows. Main thread only.
@@ -27,40 +27,17 @@ bool WindowExists = false;
 bool Waited = false;                      // a frame was waited for since the last copy
 int32_t PointerCount = 0;                 // pointer shows while 0 or more
 uint32_t LevelsDepth = ~0u;               // the depth Levels was made for, none before
-uint8_t Levels[3][ChannelValues];         // shown red, green, blue value of each value
+uint8_t Levels[3][CommonChannelValues];         // shown red, green, blue value of each value
 uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB as shown, what the canvas shows
 uint8_t CanvasBytes[CanvasPixels * 4];    // the same as the canvas takes it: R, G, B, A
 const char ProgramMarker = 0;             // its address stands for the program's instance
 
-// Shown value of an 8-bit channel kept to `bits` (5 to 8): the top bits,
-// spread back over eight bits as a display of that depth does.
-uint8_t Level(uint32_t value, uint32_t bits) {
-  if (bits >= 8) {
-    return static_cast<uint8_t>(value);
-  }
-  uint32_t kept = value >> (8 - bits);
-  return static_cast<uint8_t>(kept << (8 - bits) | kept >> (2 * bits - 8));
-}
-
 // 16 bits show 5-6-5, 15 bits 5-5-5; every other depth, and a window on the
 // desktop, full colour.
 void UseDepth(uint32_t depth) {
-  if (depth == LevelsDepth) {
-    return;
-  }
-  LevelsDepth = depth;
-  uint32_t bits[3] = {8, 8, 8};
-  if (depth == 16) {
-    bits[0] = 5;
-    bits[1] = 6;
-    bits[2] = 5;
-  } else if (depth == 15) {
-    bits[0] = bits[1] = bits[2] = 5;
-  }
-  for (int c = 0; c < 3; c++) {
-    for (uint32_t v = 0; v < ChannelValues; v++) {
-      Levels[c][v] = Level(v, bits[c]);
-    }
+  if (depth != LevelsDepth) {
+    LevelsDepth = depth;
+    CommonDepthLevels(depth, Levels);
   }
 }
 
