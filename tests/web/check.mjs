@@ -118,8 +118,31 @@ async function waitFor(page, test, seconds, what) {
 
 let browser;
 
-async function openPage(address, query) {
+// Keeps the first pictures the page paints after the click, and when: the
+// click-to-opening time, free of sampling delays.
+function watchFirstPaints() {
+  const Kept = 40;
+  const put = CanvasRenderingContext2D.prototype.putImageData;
+  window.qzFirstPaints = [];
+  CanvasRenderingContext2D.prototype.putImageData = function (image, x, y) {
+    put.call(this, image, x, y);
+    const run = window.qzRun;
+    if (window.qzFirstPaints.length >= Kept || !run || run.state !== 'playing' || !run.gestureAt) {
+      return;
+    }
+    let text = '';
+    for (let i = 0; i < image.data.length; i += 0x8000) {
+      text += String.fromCharCode.apply(null, image.data.subarray(i, i + 0x8000));
+    }
+    window.qzFirstPaints.push({ after: performance.now() - run.gestureAt, pixels: btoa(text) });
+  };
+}
+
+async function openPage(address, query, prepare) {
   const page = await browser.newPage();
+  if (prepare) {
+    await page.evaluateOnNewDocument(prepare);
+  }
   await page.setViewport({ width: 960, height: 720 });
   page.on('pageerror', (e) => console.log(`   page error: ${e.message}`));
   await page.goto(address + query);
@@ -268,7 +291,7 @@ async function rightButton(address) {
 
 async function presentation(address) {
   console.log(whole ? '-- the whole presentation, with its music' : '-- the presentation up to the scroller, ended with Escape');
-  const page = await openPage(address, '');
+  const page = await openPage(address, '', watchFirstPaints);
   const frames = new Frames('presentation', 32);
   await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1, 30, 'the loading picture');
   const waiting = await state(page);
@@ -359,9 +382,19 @@ async function presentation(address) {
   if (!last.heard) {
     fail('the music did not play through the page\'s audio');
   }
-  const firstOpening = named.find((f) => f.kind === 'opening' && f.values[0] > 0);
-  console.log(`   first frame ${(end.firstFrameAt - end.gestureAt).toFixed(0)} ms after the click, ` +
-    `first opening picture seen ${firstOpening.at - clickedAt} ms after it`);
+  const paints = await page.evaluate(() => window.qzFirstPaints);
+  const early = new Frames('first-paints', 32);
+  paints.forEach((p, i) => {
+    const file = path.join(early.folder, `paint_${i}.rgba`);
+    fs.writeFileSync(file, Buffer.from(p.pixels, 'base64'));
+    early.taken.push({ file, after: p.after });
+  });
+  const opening = early.name().find((f) => f.kind === 'opening' && f.values[0] > 0);
+  if (!opening) {
+    fail(`no lit opening picture among the first paints after the click: ${describe(early.taken)}`);
+  }
+  console.log(`   first paints after the click: ${describe(early.taken)}; the first lit opening picture ` +
+    `(level ${opening.values[0]}) ${opening.after.toFixed(0)} ms after the click`);
   if (end.exitCode !== 0 || !/play again/.test(end.status)) {
     fail(`the run ended with code ${end.exitCode}, "${end.status}"`);
   }
