@@ -238,7 +238,9 @@
         }
       }],
     }).catch(function (e) {
-      host.exit(-1, 'the program could not start (' + e + ')');
+      // No exit code: the program itself never ran.
+      run.state = 'ended';
+      say('The program could not start (' + e + ').');
     });
     if (document.hasFocus()) {
       post(WM_SETFOCUS, 0);
