@@ -6,9 +6,10 @@
 using PlatModule = void*;
 
 // Called by OpenVideo (full screen) and SoundOpen.
-// Loads a library by its bare name, resolved as the original platform does:
-// the program's own directory first, then the system's usual search. Names
-// of services the platform layer carries built in are served from there.
+// Loads a library by its bare name: from the program's own directory first,
+// so the sound library shipped beside the program file wins over any other
+// copy, then by the system's usual search. Names of services the platform
+// layer carries built in are served by it before any search.
 // Returns null when the library cannot be loaded.
 PlatModule PlatModuleLoad(const char* name);
 

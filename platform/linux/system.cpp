@@ -3,6 +3,7 @@
 #include "platform/plat_system.h"
 
 #include "platform/common/clock.h"
+#include "platform/linux/system.h"
 
 #include <cerrno>
 #include <ctime>
@@ -13,10 +14,27 @@ namespace {
 
 // The command line as one text, read once from /proc; longer lines are cut.
 constexpr uint32_t CommandLineRoom = 32768;
-char CommandLineText[CommandLineRoom];
+char CommandLineBytes[CommandLineRoom];   // as /proc gives it
+char CommandLineText[CommandLineRoom];    // joined, what PlatCommandLine returns
 bool CommandLineRead = false;
 
 }  // namespace
+
+uint32_t LinuxJoinCommandLine(const char* arguments, uint32_t length, char* line, uint32_t room) {
+  if (room == 0) {
+    return 0;
+  }
+  // Arguments arrive separated by zero bytes, the last one closed by one.
+  while (length > 0 && arguments[length - 1] == '\0') {
+    length--;
+  }
+  uint32_t used = 0;
+  for (uint32_t i = 0; i < length && used < room - 1; i++) {
+    line[used++] = arguments[i] == '\0' ? ' ' : arguments[i];
+  }
+  line[used] = '\0';
+  return used;
+}
 
 const char* PlatCommandLine() {
   if (CommandLineRead) {
@@ -29,7 +47,7 @@ const char* PlatCommandLine() {
   }
   uint32_t used = 0;
   while (used < CommandLineRoom - 1) {
-    ssize_t got = read(fd, CommandLineText + used, CommandLineRoom - 1 - used);
+    ssize_t got = read(fd, CommandLineBytes + used, CommandLineRoom - 1 - used);
     if (got < 0 && errno == EINTR) {
       continue;
     }
@@ -39,16 +57,7 @@ const char* PlatCommandLine() {
     used += static_cast<uint32_t>(got);
   }
   close(fd);
-  // Arguments arrive separated by zero bytes, the last one closed by one.
-  while (used > 0 && CommandLineText[used - 1] == '\0') {
-    used--;
-  }
-  for (uint32_t i = 0; i < used; i++) {
-    if (CommandLineText[i] == '\0') {
-      CommandLineText[i] = ' ';
-    }
-  }
-  CommandLineText[used] = '\0';
+  LinuxJoinCommandLine(CommandLineBytes, used, CommandLineText, CommandLineRoom);
   return CommandLineText;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/plat_timer.h"
 
 #include "platform/common/clock.h"
+#include "platform/linux/timer.h"
 
 #include <atomic>
 #include <cerrno>
@@ -15,22 +16,19 @@
 
 namespace {
 
-// A wake-up later than this many ticks runs only this many of the ticks it
-// missed and drops the rest, so a stalled machine does not get a burst of
-// thousands of fade steps afterwards.
-constexpr uint64_t CatchUpBound = 100;
-
 // Sleeps are cut into pieces no longer than this, so a kill is noticed
 // promptly even for long intervals.
 constexpr uint64_t SleepSliceNs = 50000000;
 
 constexpr uint64_t NsPerMs = 1000000;
 
-// One periodic event.
+// One periodic event. Its thread runs while the record holds the thread's
+// own identifier: a kill from the callback detaches the thread, and the
+// record may be set again before that thread has looked, so a flag that the
+// next set clears would let the old thread run on.
 struct TimerEvent {
-  uint32_t id;                  // 0 while the record is free
+  std::atomic<uint32_t> id;     // 0 while the record is free
   std::thread thread;           // runs the callback
-  std::atomic<bool> stopping;   // set by the kill, read by the thread
 };
 
 constexpr int EventRoom = 4;
@@ -45,31 +43,39 @@ void SleepUntil(uint64_t deadline) {
   }
 }
 
-void RunEvent(TimerEvent* event, uint64_t intervalNs, PlatTimerCallback callback) {
-  uint32_t id = event->id;
+bool StillRunning(const TimerEvent* event, uint32_t id) {
+  return event->id.load(std::memory_order_acquire) == id;
+}
+
+void RunEvent(TimerEvent* event, uint32_t id, uint64_t intervalNs, PlatTimerCallback callback) {
   uint64_t deadline = CommonMonotonicNanoseconds() + intervalNs;
-  while (!event->stopping.load(std::memory_order_acquire)) {
+  while (StillRunning(event, id)) {
     uint64_t now = CommonMonotonicNanoseconds();
     if (now < deadline) {
       uint64_t wake = deadline - now > SleepSliceNs ? now + SleepSliceNs : deadline;
       SleepUntil(wake);
       continue;
     }
-    uint64_t ran = 0;
-    while (deadline <= now && ran < CatchUpBound &&
-           !event->stopping.load(std::memory_order_acquire)) {
+    LinuxCatchUp due = LinuxTimerCatchUp(deadline, now, intervalNs);
+    for (uint64_t ran = 0; ran < due.ticks && StillRunning(event, id); ran++) {
       callback(id, 0, 0, 0, 0);
-      deadline += intervalNs;
-      ran++;
     }
-    if (deadline <= now) {
-      // Too far behind: skip whole intervals, staying on the same grid.
-      deadline += ((now - deadline) / intervalNs + 1) * intervalNs;
-    }
+    deadline = due.deadline;
   }
 }
 
 }  // namespace
+
+LinuxCatchUp LinuxTimerCatchUp(uint64_t deadline, uint64_t now, uint64_t interval) {
+  if (now < deadline || interval == 0) {
+    return LinuxCatchUp{0, deadline};
+  }
+  // Every deadline up to `now` is due; the next one is the first after it,
+  // whether or not the missed ones all run.
+  uint64_t missed = (now - deadline) / interval + 1;
+  uint64_t ticks = missed < LinuxTimerCatchUpBound ? missed : LinuxTimerCatchUpBound;
+  return LinuxCatchUp{ticks, deadline + missed * interval};
+}
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
   if (interval == 0 || callback == nullptr) {
@@ -77,13 +83,16 @@ uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
   }
   std::lock_guard<std::mutex> hold(EventsLock);
   for (TimerEvent& e : Events) {
-    if (e.id != 0) {
+    if (e.id.load(std::memory_order_relaxed) != 0) {
       continue;
     }
-    e.id = NextEventId++;
-    e.stopping.store(false, std::memory_order_relaxed);
-    e.thread = std::thread(RunEvent, &e, static_cast<uint64_t>(interval) * NsPerMs, callback);
-    return e.id;
+    uint32_t id = NextEventId++;
+    if (NextEventId == 0) {
+      NextEventId = 1;
+    }
+    e.id.store(id, std::memory_order_release);
+    e.thread = std::thread(RunEvent, &e, id, static_cast<uint64_t>(interval) * NsPerMs, callback);
+    return id;
   }
   return 0;
 }
@@ -91,16 +100,15 @@ uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
 bool PlatTimerKillEvent(uint32_t eventId) {
   std::lock_guard<std::mutex> hold(EventsLock);
   for (TimerEvent& e : Events) {
-    if (eventId == 0 || e.id != eventId) {
+    if (eventId == 0 || e.id.load(std::memory_order_relaxed) != eventId) {
       continue;
     }
-    e.stopping.store(true, std::memory_order_release);
+    e.id.store(0, std::memory_order_release);
     if (e.thread.joinable() && e.thread.get_id() != std::this_thread::get_id()) {
       e.thread.join();
     } else if (e.thread.joinable()) {
       e.thread.detach();
     }
-    e.id = 0;
     return true;
   }
   return false;

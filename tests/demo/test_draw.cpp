@@ -175,7 +175,7 @@ TEST_F(Draw, ScrollerLevelIsFadePlusFlickerNotBelowZero) {
 }
 
 // The per-palette fade gives exactly the frames of expand-then-fade.
-TEST_F(Draw, FastPathDrawsTheReferenceFrames) {
+TEST_F(Draw, FastPathDrawsTheFramesOfExpandThenFade) {
   for (uint32_t seed = 2; seed < 4; ++seed) {
     Randomise(seed);
     for (int32_t level = 0; level <= 260; level += 7) {

@@ -16,7 +16,7 @@ class Fade : public ::testing::Test {
   void SetUp() override { BuildFadeTable(); }
 };
 
-TEST_F(Fade, TableHoldsTheListedValues) {
+TEST_F(Fade, SampleEntriesRoundDownOnBothRamps) {
   struct Case {
     uint32_t c, level;
     uint8_t expected;

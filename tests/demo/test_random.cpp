@@ -30,7 +30,7 @@ TEST(Random, SeedMultipliesTheSeedsBytes) {
   EXPECT_EQ(RandomState.load(), Packed(0, 20021));
 }
 
-TEST(Random, PublishedSequences) {
+TEST(Random, SeedAndRangeFixTheWholeSequence) {
   EXPECT_EQ(Draw(0x0203, 32, 12),
             (std::vector<uint32_t>{26, 7, 22, 16, 27, 25, 20, 7, 18, 17, 15, 15}));
   EXPECT_EQ(Draw(0x0203, 1000, 8),

@@ -278,7 +278,7 @@ TEST(SoundLoad, RefusedMusicGivesSixFromMemoryAndEightFromAFile) {
 
 // --- a normal run, as the start-up drives it ----------------------------
 
-TEST(SoundSampleFamily, RunPassesTheDocumentedArgumentsAndStopsTwice) {
+TEST(SoundSampleFamily, RunPlaysOnAFreeChannelAsksThatChannelAndStopsItTwice) {
   Reset();
   AddLibrary(FullLibrary, NameCount);
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 7));

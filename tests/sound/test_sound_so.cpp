@@ -67,7 +67,7 @@ class RealTestLibrary : public ::testing::Test {
   TestLibView lib;
 };
 
-TEST_F(RealTestLibrary, NormalRunPassesTheDocumentedArguments) {
+TEST_F(RealTestLibrary, NormalRunOpensAt44100HzWith32ChannelsAndFollowsThePlayedChannel) {
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0x42));
   static unsigned char music[100];
   ASSERT_TRUE(SoundLoadMemory(music, sizeof music));

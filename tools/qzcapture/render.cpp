@@ -39,8 +39,9 @@ void EmitUntil(uint64_t now) {
   }
 }
 
-// The window asked for with "/w" is a little taller than the frame (room for
-// a caption on the original desktop); the frame sits at its top left.
+// The window asked for with "/w" is a little taller than the frame: its size
+// is the outer one and leaves room for a caption. The virtual window has no
+// caption, so the frame sits at its top left with spare rows below.
 void OnPresent(const uint32_t* pixels, uint32_t width, uint32_t height, uint64_t now) {
   EmitUntil(now);
   if (width < CaptureWidth || height < CaptureHeight) {
