@@ -61,6 +61,7 @@ mergeInto(LibraryManager.library, {
     buffer: null,    // the decoded music
     source: null,    // what plays it, null while stopped
     startedAt: 0,    // context time at which the music's first sample sounds
+    playedAt: 0,     // page time of the play
     // The latest step of the audio clock and the page time it was seen at,
     // for moving smoothly between its steps.
     stepTime: -1,
@@ -108,6 +109,7 @@ mergeInto(LibraryManager.library, {
     source.buffer = QzAudio.buffer;
     source.connect(c.destination);
     QzAudio.startedAt = c.currentTime;
+    QzAudio.playedAt = performance.now();
     source.start(QzAudio.startedAt);
     QzAudio.source = source;
     QzAudio.stepTime = -1;
@@ -116,12 +118,15 @@ mergeInto(LibraryManager.library, {
   // Seconds of music heard since the play: the context time at the output
   // when the browser says so, else its current time, moved on by the page
   // clock between the clock's steps of about 10 ms but never by more than
-  // one step, so a stalled context holds the position still.
+  // one step, so a stalled context holds the position still. A context the
+  // browser keeps suspended would hold the music back for ever; the page
+  // clock stands in for it until it runs.
   qz_web_audio_seconds__deps: ['$QzAudio'],
   qz_web_audio_seconds: function() {
     var c = QzAudio.context;
     if (!c || !QzAudio.source) return 0;
     var now = performance.now();
+    if (c.state !== 'running') return (now - QzAudio.playedAt) / 1000;
     var t = c.currentTime;
     var stamp = c.getOutputTimestamp ? c.getOutputTimestamp() : null;
     if (stamp && stamp.contextTime > 0 && stamp.performanceTime > 0 && stamp.performanceTime <= now) {
