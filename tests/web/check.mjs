@@ -252,14 +252,12 @@ async function sixteenBits(address) {
   await page.close();
 }
 
-async function rightButton(address) {
+async function windowWithoutAudio(address) {
   console.log('-- ?w without audio: the loading picture in full colour, the music position following the clock; the right-button release ends with 0');
-  const page = await browser.newPage();
-  await page.evaluateOnNewDocument(() => {
+  const page = await openPage(address, '?w', () => {
     delete window.AudioContext;
     delete window.webkitAudioContext;
   });
-  await page.goto(address + '?w');
   await waitFor(page, (s) => s.state === 'waiting', 30, 'the wait for the click');
   const frames = new Frames('window', 32);
   await frames.take(page);
@@ -418,7 +416,7 @@ browser = await puppeteer.launch({
 const { server, address } = await serve(path.resolve(dist));
 try {
   await sixteenBits(address);
-  await rightButton(address);
+  await windowWithoutAudio(address);
   await presentation(address);
   await missingProgramFile();
   console.log('web: ok');
