@@ -18,8 +18,9 @@ constexpr char DisplayCreateName[] = "DirectDrawCreate";
 // Full screen: a bare popup with the system menu; no class style.
 constexpr uint32_t FullScreenStyle = WS_POPUP | WS_BORDER | WS_SYSMENU;
 constexpr uint32_t FullScreenClassStyle = 0;
-// A window on the desktop gets a caption. The low bit 0x200 has always been
-// part of this style; it means nothing for a top-level window.
+// A window on the desktop gets a caption. The low bit 0x200 is kept so the
+// style value stays the one the window was designed with; it means nothing
+// for a top-level window.
 constexpr uint32_t WindowedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | 0x200;
 constexpr uint32_t WindowedClassStyle = CS_VREDRAW | CS_HREDRAW;
 

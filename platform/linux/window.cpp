@@ -3,6 +3,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 
+#include "platform/common/depth.h"
 #include "platform/common/handles.h"
 #include "platform/linux/screen.h"
 #include "platform/plat_system.h"
@@ -74,31 +75,9 @@ LinuxWindow* WindowOfSdlId(uint32_t id) {
   return nullptr;
 }
 
-// Shown value of an 8-bit channel kept to `bits` (5 to 8): the top bits,
-// spread back over eight bits as a display of that depth does.
-uint8_t Level(uint32_t value, uint32_t bits) {
-  if (bits >= 8) {
-    return static_cast<uint8_t>(value);
-  }
-  uint32_t kept = value >> (8 - bits);
-  return static_cast<uint8_t>(kept << (8 - bits) | kept >> (2 * bits - 8));
-}
-
 void SetDepth(LinuxWindow* w, uint32_t depth) {
   ShownValid = false;
-  uint32_t bits[3] = {8, 8, 8};
-  if (depth == 16) {
-    bits[0] = 5;
-    bits[1] = 6;
-    bits[2] = 5;
-  } else if (depth == 15) {
-    bits[0] = bits[1] = bits[2] = 5;
-  }
-  for (int c = 0; c < 3; c++) {
-    for (uint32_t v = 0; v < 256; v++) {
-      w->level[c][v] = Level(v, bits[c]);
-    }
-  }
+  CommonDepthLevels(depth, w->level);
   w->fullColour = depth != 16 && depth != 15;
 }
 

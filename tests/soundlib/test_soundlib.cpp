@@ -8,6 +8,7 @@
 #include "sound/sound.h"
 #include "tests/soundlib/mp3_sweep.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -174,15 +175,32 @@ TEST_F(SoundLibrary, PositionAdvancesAtTheMixingRateOfTheDiskDriver) {
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0));
   static const std::vector<unsigned char> mp3 = EncodeSweep(5.0);
   ASSERT_TRUE(SoundLoadMemory(mp3.data(), static_cast<uint32_t>(mp3.size())));
+  // The device runs from the open on and writes silence until play.
+  std::error_code ignored;
+  uint64_t silence = std::filesystem::file_size(output, ignored) / 4;
   SoundPlay();
   std::vector<Reading> readings = WatchPosition(3.0);
+  // The disk driver writes in real time only while it gets the processor;
+  // on a busy machine it falls behind the wall clock. What the position must
+  // do is count the frames the device has taken since play, so compare it
+  // with what the driver wrote, read between two positions.
+  uint32_t before = SoundPosition();
+  uint64_t written = std::filesystem::file_size(output, ignored) / 4 - silence;
+  uint32_t after = SoundPosition();
   SoundClose();
   std::remove(output.c_str());
   EXPECT_TRUE(NeverGoesBack(readings));
+  // A few device buffers of 1,024 frames may lie between the two counts:
+  // one taken but not yet written, one written just before play began, one
+  // in the file's own write buffer.
+  EXPECT_LE(before, written + 4096) << "position ahead of what the device took";
+  EXPECT_GE(after + 4096, written) << "position behind what the device took";
   double rate = PositionRate(readings);
   double error = rate / SweepRate - 1.0;
   std::printf("position rate through the disk driver: %.1f per second (%+.2f%%)\n", rate, 100.0 * error);
-  EXPECT_LT(std::abs(error), 0.02);
+  // Against the wall clock only a gross fault (double counting, a stall)
+  // is caught; the driver's own pace decides the rest.
+  EXPECT_LT(std::abs(error), 0.25);
 }
 
 TEST_F(SoundLibrary, WithoutAnAudioDeviceItSaysSoOnceAndPlaysToASilentOutputInRealTime) {
