@@ -4,8 +4,9 @@
 
 // Called by FindToken.
 // Returns the process's command line as one zero-terminated text: the
-// program's own path as it was started, then its arguments, joined by single
-// spaces (so a path holding a space yields two tokens). Never null.
+// program's own path in quotation marks, as Windows gives it, then its
+// arguments, joined by single spaces (so a path holding a space still
+// yields two tokens). Never null.
 const char* PlatCommandLine();
 
 // Called by Pause (scene routines) and by the tick timer's thread.

@@ -3,6 +3,7 @@
 #include "platform/common/bitmap.h"
 
 #include <algorithm>
+#include <cstring>
 
 CommonClip CommonClipStretch(const CommonStretch& copy, int32_t pictureWidth, int32_t pictureHeight) {
   if (copy.width <= 0 || copy.height <= 0 || copy.sourceWidth <= 0 || copy.sourceHeight <= 0) {
@@ -28,6 +29,14 @@ void CommonStretchCopy(const CommonImage& image, const CommonStretch& copy, cons
     if (from >= 0 && from < image.height) {
       int64_t source = image.bottomUp ? image.height - 1 - from : from;
       in = image.pixels + source * image.width;
+    }
+    int64_t first = copy.sourceX + int64_t{clip.left - copy.x};
+    int32_t count = clip.right - clip.left;
+    if (level == nullptr && copy.sourceWidth == copy.width && in != nullptr && first >= 0 &&
+        first + count <= image.width) {
+      // One to one with no table: the row as it is.
+      std::memcpy(line, in + first, static_cast<size_t>(count) * sizeof(uint32_t));
+      continue;
     }
     for (int32_t column = clip.left; column < clip.right; column++) {
       int64_t at = copy.sourceX + int64_t{column - copy.x} * copy.sourceWidth / copy.width;

@@ -105,16 +105,11 @@ int32_t RestoreDisplayMode(PlatDisplay*) {
   return DD_OK;
 }
 
-// The wait happens where it can be seen: the window's next present is made
-// in step with the display's refresh, so the picture copied after this call
-// goes up at the start of a refresh and the caller is held until then.
+// The wait happens where it can be seen: every copy into a window of this
+// layer goes up in step with the display's refresh and holds the caller
+// until then, so the copy after this call is paced already.
 int32_t WaitForVerticalBlank(PlatDisplay*, uint32_t flags, void*) {
-  LinuxWindow* w = FullScreenWindow();
-  if (w == nullptr) {
-    return DDERR_NOEXCLUSIVEMODE;
-  }
-  w->paced = true;
-  return DD_OK;
+  return FullScreenWindow() != nullptr ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
 int32_t Lock(PlatDisplaySurface*, const void* rectangle, PlatSurfaceDesc* description, uint32_t flags, void*) {

@@ -2,6 +2,7 @@
 // windows on SDL and the picture each of them shows.
 #pragma once
 #include "platform/common/bitmap.h"
+#include "platform/linux/present.h"
 
 #include <SDL.h>
 
@@ -20,8 +21,11 @@ struct LinuxWindow {
   int32_t outerHeight;
   bool fullScreen;         // covers the screen, showing a display mode scaled up
   uint8_t level[3][256];   // shown value of each red, green, blue value at the depth
-  bool paced;              // the next picture waits for the display's refresh
-  bool vsync;              // the renderer presents in step with the refresh
+  bool fullColour;         // the depth shows every value as it is
+  bool covering;           // over the whole display: full screen, or a window after Alt+Enter
+  SDL_Rect restore;        // where a window goes back to after Alt+Enter; w 0 when it had none
+  LinuxPacer pacer;        // when the next paint may go up
+  bool relayout;           // the window changed size or place: the next paint shows again
 };
 
 // Starts SDL's video once. False when there is no display to show anything

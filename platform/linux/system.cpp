@@ -28,9 +28,29 @@ uint32_t LinuxJoinCommandLine(const char* arguments, uint32_t length, char* line
   while (length > 0 && arguments[length - 1] == '\0') {
     length--;
   }
+  // The program's path comes quoted, as Windows gives it, so that a path
+  // such as /wtest/... is never taken for an option.
   uint32_t used = 0;
+  bool inPath = length > 0;
+  if (inPath && used < room - 1) {
+    line[used++] = '"';
+  }
   for (uint32_t i = 0; i < length && used < room - 1; i++) {
-    line[used++] = arguments[i] == '\0' ? ' ' : arguments[i];
+    if (arguments[i] != '\0') {
+      line[used++] = arguments[i];
+      continue;
+    }
+    if (inPath) {
+      inPath = false;
+      line[used++] = '"';
+      if (used == room - 1) {
+        break;
+      }
+    }
+    line[used++] = ' ';
+  }
+  if (inPath && used < room - 1) {
+    line[used++] = '"';
   }
   line[used] = '\0';
   return used;

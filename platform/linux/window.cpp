@@ -3,8 +3,10 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 
+#include "platform/common/depth.h"
 #include "platform/common/handles.h"
 #include "platform/linux/screen.h"
+#include "platform/plat_system.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,11 +19,28 @@ constexpr int WindowRoom = 4;
 constexpr size_t ClassNameRoom = 64;
 // A window never grows past this to show what is copied into it.
 constexpr int32_t LargestClient = 4096;
+// Source images up to this many pixels are kept to recognise a frame equal
+// to the one on screen; the frame is 76,800.
+constexpr int64_t ShownCopyRoom = 640 * 480;
+// Mouse moves taken out of the queue at once when keeping only the latest.
+constexpr int MoveBatch = 64;
 
 struct LinuxClass {
   bool used;
   char name[ClassNameRoom];
   PlatWindowProcedure procedure;
+};
+
+// One paint's copy: where it went and where it came from.
+struct CopyArea {
+  const LinuxWindow* window;
+  int32_t x, y, width, height;
+  int32_t sourceX, sourceY, sourceWidth, sourceHeight;
+  const uint32_t* pixels;
+  int32_t imageWidth, imageHeight;
+  bool bottomUp;
+
+  bool operator==(const CopyArea&) const = default;
 };
 
 // The layer's state. Main thread only, as SDL's video wants.
@@ -30,6 +49,10 @@ LinuxClass Classes[ClassRoom];  // registered window classes
 LinuxWindow Windows[WindowRoom];
 int32_t PointerCount = 0;      // pointer shows while 0 or more
 const char ProgramMarker = 0;  // its address stands for the program's instance
+bool ShownValid = false;       // ShownArea and ShownPixels are what is on screen
+CopyArea ShownArea;            // the last paint's copy
+SDL_Keycode TakenEnter = 0;    // the Enter key of an Alt+Enter until its release, which is ours too
+uint32_t ShownPixels[ShownCopyRoom];  // its source image's pixels as they were
 
 uintptr_t HandleOf(const LinuxWindow* w) { return CommonWindowBase + static_cast<uintptr_t>(w - Windows); }
 
@@ -52,34 +75,16 @@ LinuxWindow* WindowOfSdlId(uint32_t id) {
   return nullptr;
 }
 
-// Shown value of an 8-bit channel kept to `bits` (5 to 8): the top bits,
-// spread back over eight bits as a display of that depth does.
-uint8_t Level(uint32_t value, uint32_t bits) {
-  if (bits >= 8) {
-    return static_cast<uint8_t>(value);
-  }
-  uint32_t kept = value >> (8 - bits);
-  return static_cast<uint8_t>(kept << (8 - bits) | kept >> (2 * bits - 8));
-}
-
 void SetDepth(LinuxWindow* w, uint32_t depth) {
-  uint32_t bits[3] = {8, 8, 8};
-  if (depth == 16) {
-    bits[0] = 5;
-    bits[1] = 6;
-    bits[2] = 5;
-  } else if (depth == 15) {
-    bits[0] = bits[1] = bits[2] = 5;
-  }
-  for (int c = 0; c < 3; c++) {
-    for (uint32_t v = 0; v < 256; v++) {
-      w->level[c][v] = Level(v, bits[c]);
-    }
-  }
+  ShownValid = false;
+  CommonDepthLevels(depth, w->level);
+  w->fullColour = depth != 16 && depth != 15;
 }
 
 // A black picture of the given size in place of the old one.
 bool MakePicture(LinuxWindow* w, int32_t width, int32_t height) {
+  ShownValid = false;
+  w->relayout = true;
   if (w->picture != nullptr) {
     SDL_DestroyTexture(w->picture);
   }
@@ -102,33 +107,50 @@ bool MakePicture(LinuxWindow* w, int32_t width, int32_t height) {
   return true;
 }
 
-// Puts the picture on the screen: one to one in a window; in full screen
-// scaled by the largest whole factor that fits, centred on black.
+// Puts the picture on the screen without waiting: scaled by the largest
+// whole factor that fits the window, centred on black, so one to one in a
+// window of the picture's own size.
 void Show(LinuxWindow* w) {
   if (w->picture == nullptr) {
     return;
   }
-  SDL_Rect to{0, 0, w->pictureWidth, w->pictureHeight};
-  if (w->fullScreen) {
-    int outWidth = 0;
-    int outHeight = 0;
-    SDL_GetRendererOutputSize(w->renderer, &outWidth, &outHeight);
-    int factor = std::max(1, std::min(outWidth / w->pictureWidth, outHeight / w->pictureHeight));
-    to.w = w->pictureWidth * factor;
-    to.h = w->pictureHeight * factor;
-    to.x = (outWidth - to.w) / 2;
-    to.y = (outHeight - to.h) / 2;
-  }
-  bool vsync = w->fullScreen && w->paced;
-  if (vsync != w->vsync) {
-    SDL_RenderSetVSync(w->renderer, vsync ? 1 : 0);
-    w->vsync = vsync;
-  }
+  int outWidth = 0;
+  int outHeight = 0;
+  SDL_GetRendererOutputSize(w->renderer, &outWidth, &outHeight);
+  LinuxPlacement at = LinuxPlacePicture(w->pictureWidth, w->pictureHeight, outWidth, outHeight);
+  SDL_Rect to{at.x, at.y, at.width, at.height};
   SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
   SDL_RenderClear(w->renderer);
   SDL_RenderCopy(w->renderer, w->picture, nullptr, &to);
   SDL_RenderPresent(w->renderer);
-  w->paced = false;
+  w->relayout = false;
+}
+
+// Holds the caller until the window's next refresh is due. SDL's vertical
+// sync paces a present where the driver honours it; this wait paces the
+// rest (no sync, a hidden window) and the paints that put nothing up.
+void WaitForRefresh(LinuxWindow* w) {
+  SDL_DisplayMode mode;
+  int display = SDL_GetWindowDisplayIndex(w->sdl);
+  int32_t hz = SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0;
+  LinuxSleepUntil(LinuxPaceTarget(&w->pacer, PlatClockNanoseconds(), LinuxRefreshPeriod(hz)));
+}
+
+// True when the copy is the last one put up and its source holds the same
+// pixels: the screen already shows it.
+bool AlreadyShown(const CopyArea& area, const CommonImage& image) {
+  int64_t count = int64_t{image.width} * image.height;
+  return ShownValid && area == ShownArea && count <= ShownCopyRoom &&
+         std::memcmp(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t)) == 0;
+}
+
+void RememberShown(const CopyArea& area, const CommonImage& image) {
+  int64_t count = int64_t{image.width} * image.height;
+  ShownValid = count <= ShownCopyRoom;
+  if (ShownValid) {
+    ShownArea = area;
+    std::memcpy(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t));
+  }
 }
 
 // A window on the desktop grows, never past LargestClient, until the part of
@@ -144,8 +166,110 @@ void GrowToCover(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t he
   }
   needWidth = std::max(needWidth, w->pictureWidth);
   needHeight = std::max(needHeight, w->pictureHeight);
-  SDL_SetWindowSize(w->sdl, needWidth, needHeight);
+  // A window the viewer made larger keeps its size.
+  int shownWidth = 0;
+  int shownHeight = 0;
+  SDL_GetWindowSize(w->sdl, &shownWidth, &shownHeight);
+  SDL_SetWindowSize(w->sdl, std::max(needWidth, shownWidth), std::max(needHeight, shownHeight));
   MakePicture(w, needWidth, needHeight);
+}
+
+// The window goes over its whole display, borderless, as desktop full
+// screen. Without a window manager nothing acts on the full-screen request,
+// so the window is also placed over the display itself.
+bool CoverDisplay(LinuxWindow* w) {
+  int display = SDL_GetWindowDisplayIndex(w->sdl);
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) {
+    return false;
+  }
+  SDL_SetWindowBordered(w->sdl, SDL_FALSE);
+  SDL_SetWindowPosition(w->sdl, bounds.x, bounds.y);
+  SDL_SetWindowSize(w->sdl, bounds.w, bounds.h);
+  SDL_SetWindowFullscreen(w->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  w->covering = true;
+  w->relayout = true;
+  return true;
+}
+
+// Alt+Enter: a window on the desktop goes over the whole display, and back
+// to where it was. A full-screen display mode becomes a framed window of
+// the mode's size, and back; its depth stays as it was asked for.
+void ToggleCover(LinuxWindow* w) {
+  if (!w->covering) {
+    SDL_GetWindowPosition(w->sdl, &w->restore.x, &w->restore.y);
+    SDL_GetWindowSize(w->sdl, &w->restore.w, &w->restore.h);
+    CoverDisplay(w);
+    return;
+  }
+  SDL_SetWindowFullscreen(w->sdl, 0);
+  SDL_SetWindowBordered(w->sdl, SDL_TRUE);
+  SDL_SetWindowResizable(w->sdl, SDL_TRUE);
+  if (w->restore.w > 0 && w->restore.h > 0) {
+    SDL_SetWindowSize(w->sdl, w->restore.w, w->restore.h);
+    SDL_SetWindowPosition(w->sdl, w->restore.x, w->restore.y);
+  } else {
+    SDL_SetWindowSize(w->sdl, w->pictureWidth, w->pictureHeight);
+    SDL_SetWindowPosition(w->sdl, 0, 0);
+  }
+  w->covering = false;
+  w->relayout = true;
+}
+
+// An Enter press with Alt held, its repeats, and the release of that Enter
+// key, whether Alt is still held then or not.
+bool IsAltEnter(const SDL_Event& event) {
+  if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
+    return false;
+  }
+  SDL_Keycode key = event.key.keysym.sym;
+  if (event.type == SDL_KEYUP && key == TakenEnter && key != 0) {
+    TakenEnter = 0;
+    return true;
+  }
+  if (event.type == SDL_KEYDOWN && (key == SDLK_RETURN || key == SDLK_KP_ENTER) &&
+      (event.key.keysym.mod & KMOD_ALT) != 0) {
+    TakenEnter = key;
+    return true;
+  }
+  return false;
+}
+
+// Events the layer answers itself, which the window procedure never sees:
+// changes of the window's size (the picture is shown again, scaled to the
+// new size) and Alt+Enter. True when the event was one of them.
+bool HandledHere(const SDL_Event& event) {
+  if (event.type == SDL_WINDOWEVENT) {
+    uint8_t what = event.window.event;
+    if (what != SDL_WINDOWEVENT_SIZE_CHANGED && what != SDL_WINDOWEVENT_RESIZED &&
+        what != SDL_WINDOWEVENT_MAXIMIZED && what != SDL_WINDOWEVENT_RESTORED) {
+      return false;
+    }
+    LinuxWindow* w = WindowOfSdlId(event.window.windowID);
+    if (w != nullptr) {
+      w->relayout = true;
+    }
+    return true;
+  }
+  if (IsAltEnter(event)) {
+    LinuxWindow* w = WindowOfSdlId(event.key.windowID);
+    if (w != nullptr && event.type == SDL_KEYDOWN && event.key.repeat == 0) {
+      ToggleCover(w);
+    }
+    return true;
+  }
+  return false;
+}
+
+// A moving mouse fills the queue faster than one message a pass empties it.
+// As Windows keeps one pending mouse move, the latest, so does this: every
+// move waiting in the queue is taken out and `event` becomes the last one.
+void KeepLatestMove(SDL_Event* event) {
+  SDL_Event moves[MoveBatch];
+  int got = 0;
+  while ((got = SDL_PeepEvents(moves, MoveBatch, SDL_GETEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION)) > 0) {
+    *event = moves[got - 1];
+  }
 }
 
 bool IsHeadless(const char* driver) {
@@ -279,10 +403,18 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
   if (w == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
     return;
   }
-  if (w->framed && !w->fullScreen) {
+  if (w->framed && !w->fullScreen && !w->covering) {
     GrowToCover(w, x, y, width, height, image, sourceX, sourceY, sourceWidth, sourceHeight);
   }
   if (w->picture == nullptr) {
+    return;
+  }
+  // A frame equal to the one on screen is neither converted nor scaled
+  // again; it still waits for its refresh, which is what paces the caller.
+  CopyArea shown{w, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight,
+                 image.pixels, image.width, image.height, image.bottomUp};
+  if (AlreadyShown(shown, image) && !w->relayout) {
+    WaitForRefresh(w);
     return;
   }
   CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
@@ -294,24 +426,21 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
     if (SDL_LockTexture(w->picture, &area, &memory, &pitch) != 0) {
       return;
     }
-    CommonStretchCopy(image, copy, clip, static_cast<uint32_t*>(memory), static_cast<size_t>(pitch), w->level);
+    // At full colour no table is needed, and a copy one to one moves rows.
+    CommonStretchCopy(image, copy, clip, static_cast<uint32_t*>(memory), static_cast<size_t>(pitch),
+                      w->fullColour ? nullptr : w->level);
     SDL_UnlockTexture(w->picture);
   }
+  RememberShown(shown, image);
+  WaitForRefresh(w);
   Show(w);
 }
 
 bool LinuxWindowEnterFullScreen(LinuxWindow* w, int32_t width, int32_t height, uint32_t depth) {
-  int display = SDL_GetWindowDisplayIndex(w->sdl);
-  SDL_Rect bounds;
-  if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0) {
+  if (!CoverDisplay(w)) {
     return false;
   }
-  // Without a window manager nothing acts on the full-screen request, so the
-  // window is also placed over the whole display itself.
-  SDL_SetWindowBordered(w->sdl, SDL_FALSE);
-  SDL_SetWindowPosition(w->sdl, bounds.x, bounds.y);
-  SDL_SetWindowSize(w->sdl, bounds.w, bounds.h);
-  SDL_SetWindowFullscreen(w->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  w->restore = SDL_Rect{0, 0, 0, 0};
   if (!MakePicture(w, width, height)) {
     return false;
   }
@@ -323,10 +452,11 @@ bool LinuxWindowEnterFullScreen(LinuxWindow* w, int32_t width, int32_t height, u
 void LinuxWindowLeaveFullScreen(LinuxWindow* w) {
   SDL_SetWindowFullscreen(w->sdl, 0);
   SDL_SetWindowBordered(w->sdl, w->framed ? SDL_TRUE : SDL_FALSE);
+  SDL_SetWindowResizable(w->sdl, w->framed ? SDL_TRUE : SDL_FALSE);
   SDL_SetWindowSize(w->sdl, w->outerWidth, w->outerHeight);
   SDL_SetWindowPosition(w->sdl, 0, 0);
   w->fullScreen = false;
-  w->paced = false;
+  w->covering = false;
   SetDepth(w, 32);
   MakePicture(w, w->outerWidth, w->outerHeight);
 }
@@ -375,12 +505,14 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   w->framed = (style & WS_CAPTION) == WS_CAPTION;
   // The decorations are unknown until the window is shown, so the client
   // starts at the outer size asked for.
-  uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? 0u : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
+  // A window on the desktop may be resized; the picture then scales.
+  uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
+                                                  : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
   w->sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);
   if (w->sdl == nullptr) {
     return 0;
   }
-  w->renderer = SDL_CreateRenderer(w->sdl, -1, 0);
+  w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_PRESENTVSYNC);
   if (w->renderer == nullptr) {
     SDL_DestroyWindow(w->sdl);
     return 0;
@@ -466,11 +598,17 @@ bool PlatPeekMessage(PlatMessage* message) {
     return false;
   }
   SDL_Event event;
-  if (SDL_PollEvent(&event) == 0) {
-    return false;
+  while (SDL_PollEvent(&event) != 0) {
+    if (HandledHere(event)) {
+      continue;
+    }
+    if (event.type == SDL_MOUSEMOTION) {
+      KeepLatestMove(&event);
+    }
+    *message = Translate(event);
+    return true;
   }
-  *message = Translate(event);
-  return true;
+  return false;
 }
 
 void PlatTranslateMessage(const PlatMessage* message) {}

@@ -23,21 +23,26 @@ std::pair<std::string, uint32_t> Join(const std::string& bytes, uint32_t room = 
 
 std::string Line(const std::string& bytes, uint32_t room = 64) { return Join(bytes, room).first; }
 
-TEST(LinuxCommandLine, ArgumentsAreJoinedBySingleSpaces) {
-  EXPECT_EQ(Line(std::string("./QZ_Quillwave2k.exe\0/w\0", 24)), "./QZ_Quillwave2k.exe /w");
-  EXPECT_EQ(Line(std::string("prog\0", 5)), "prog");
-  EXPECT_EQ(Join(std::string("a\0bc\0-16\0", 9)), std::make_pair(std::string("a bc -16"), 8u));
+TEST(LinuxCommandLine, ThePathIsQuotedAndTheArgumentsJoinedBySingleSpaces) {
+  EXPECT_EQ(Line(std::string("./QZ_Quillwave2k.exe\0/w\0", 24)), "\"./QZ_Quillwave2k.exe\" /w");
+  EXPECT_EQ(Line(std::string("prog\0", 5)), "\"prog\"");
+  EXPECT_EQ(Line(std::string("prog", 4)), "\"prog\"");
+  EXPECT_EQ(Join(std::string("a\0bc\0-16\0", 9)), std::make_pair(std::string("\"a\" bc -16"), 10u));
+  // Only the path: an argument that holds a quotation mark stays as it is.
+  EXPECT_EQ(Line(std::string("p\0\"/w\"\0", 7)), "\"p\" \"/w\"");
 }
 
-TEST(LinuxCommandLine, ThePathIsNotQuotedSoASpaceInItSplitsIt) {
-  EXPECT_EQ(Line(std::string("/home/a b/prog\0/w\0", 18)), "/home/a b/prog /w");
+// The quotation marks have no meaning to the tokens: a space in the path
+// still splits it, as on Windows.
+TEST(LinuxCommandLine, ASpaceInTheQuotedPathStillSplitsIt) {
+  EXPECT_EQ(Line(std::string("/home/a b/prog\0/w\0", 18)), "\"/home/a b/prog\" /w");
 }
 
 TEST(LinuxCommandLine, EmptyArgumentsKeepTheirSpacesExceptAtTheEnd) {
   // An empty argument in the middle leaves two spaces; FindToken skips them.
-  EXPECT_EQ(Line(std::string("prog\0\0/w\0", 9)), "prog  /w");
-  EXPECT_EQ(Line(std::string("prog\0/w\0\0\0", 10)), "prog /w");
-  EXPECT_EQ(Line(std::string("\0prog\0", 6)), " prog");
+  EXPECT_EQ(Line(std::string("prog\0\0/w\0", 9)), "\"prog\"  /w");
+  EXPECT_EQ(Line(std::string("prog\0/w\0\0\0", 10)), "\"prog\" /w");
+  EXPECT_EQ(Line(std::string("\0prog\0", 6)), "\"\" prog");
 }
 
 TEST(LinuxCommandLine, NoBytesOrOnlyZerosGiveAnEmptyLine) {
@@ -46,9 +51,12 @@ TEST(LinuxCommandLine, NoBytesOrOnlyZerosGiveAnEmptyLine) {
 }
 
 TEST(LinuxCommandLine, ALineLongerThanTheRoomIsCut) {
-  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 6), std::make_pair(std::string("prog "), 5u));
-  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 8), std::make_pair(std::string("prog /w"), 7u));
+  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 6), std::make_pair(std::string("\"prog"), 5u));
+  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 7), std::make_pair(std::string("\"prog\""), 6u));
+  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 8), std::make_pair(std::string("\"prog\" "), 7u));
+  EXPECT_EQ(Join(std::string("prog\0/w\0", 8), 10), std::make_pair(std::string("\"prog\" /w"), 9u));
   EXPECT_EQ(Join(std::string("prog", 4), 1), std::make_pair(std::string(), 0u));
+  EXPECT_EQ(Join(std::string("prog", 4), 2), std::make_pair(std::string("\""), 1u));
   // No room at all: nothing is written.
   char untouched = 'x';
   EXPECT_EQ(LinuxJoinCommandLine("prog", 4, &untouched, 0), 0u);
@@ -61,7 +69,8 @@ TEST(LinuxCommandLine, TheProcessLineStartsWithTheProgramAndStaysTheSame) {
   const char* line = PlatCommandLine();
   ASSERT_NE(line, nullptr);
   std::string text(line);
-  EXPECT_NE(text.find("test_linux_platform"), std::string::npos) << text;
+  EXPECT_EQ(text.front(), '"') << text;
+  EXPECT_NE(text.find("test_linux_platform\""), std::string::npos) << text;
   EXPECT_NE(text.back(), ' ');
   EXPECT_EQ(PlatCommandLine(), line);
   EXPECT_EQ(std::string(PlatCommandLine()), text);

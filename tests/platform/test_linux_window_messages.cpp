@@ -145,6 +145,73 @@ TEST_F(LinuxWindowMessages, AReleaseOutsideTheWindowIsNoRelease) {
   EXPECT_EQ(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, Width, 10).message, WM_RBUTTONDOWN);
 }
 
+// A moving mouse must not hold a quit gesture back: the moves waiting in the
+// queue become one, the latest, and the key release is the next message.
+TEST_F(LinuxWindowMessages, PendingMovesBecomeTheLatestOneAheadOfAKeyRelease) {
+  SDL_Event move{};
+  move.type = SDL_MOUSEMOTION;
+  move.motion.windowID = sdlId;
+  for (int i = 0; i < 500; i++) {
+    move.motion.x = i % 300;
+    move.motion.y = i / 300;
+    ASSERT_EQ(SDL_PushEvent(&move), 1);
+  }
+  SDL_Event key{};
+  key.type = SDL_KEYUP;
+  key.key.windowID = sdlId;
+  key.key.keysym.sym = SDLK_ESCAPE;
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  move.motion.x = 7;
+  move.motion.y = 9;
+  ASSERT_EQ(SDL_PushEvent(&move), 1);  // arrives after the release
+
+  PlatMessage m{};
+  ASSERT_TRUE(PlatPeekMessage(&m));
+  ExpectMessage(m, window, WM_MOUSEMOVE, 0, 9u << 16 | 7u);
+  ASSERT_TRUE(PlatPeekMessage(&m));
+  ExpectMessage(m, window, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+  EXPECT_FALSE(PlatPeekMessage(&m)) << "one pending move at a time, as Windows keeps it";
+}
+
+// Size changes and Alt+Enter are the layer's own business: the window
+// procedure sees no message for them, and Alt+Enter puts the window over the
+// display and back.
+TEST_F(LinuxWindowMessages, SizeChangesAndAltEnterReachNoProcedure) {
+  for (uint8_t what : {SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED, SDL_WINDOWEVENT_MAXIMIZED,
+                       SDL_WINDOWEVENT_RESTORED}) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.windowID = sdlId;
+    e.window.event = what;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+  }
+  PlatMessage m{};
+  EXPECT_FALSE(PlatPeekMessage(&m));
+
+  LinuxWindow* w = LinuxFindWindow(window);
+  ASSERT_NE(w, nullptr);
+  ASSERT_FALSE(w->covering);
+  auto enter = [&](uint32_t type, uint16_t mod) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.windowID = sdlId;
+    e.key.keysym.sym = SDLK_RETURN;
+    e.key.keysym.mod = mod;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+  };
+  enter(SDL_KEYDOWN, KMOD_LALT);
+  enter(SDL_KEYUP, KMOD_LALT);
+  EXPECT_FALSE(PlatPeekMessage(&m));
+  EXPECT_TRUE(w->covering);
+  // Alt let go first: the release of Enter is still part of the gesture.
+  enter(SDL_KEYDOWN, KMOD_RALT);
+  enter(SDL_KEYUP, KMOD_NONE);
+  EXPECT_FALSE(PlatPeekMessage(&m));
+  EXPECT_FALSE(w->covering);
+  // Return alone is an ordinary key.
+  EXPECT_EQ(Key(SDL_KEYDOWN, SDLK_RETURN).message, WM_KEYDOWN);
+}
+
 TEST_F(LinuxWindowMessages, WindowEventsBecomeCloseFocusAndPaint) {
   ExpectMessage(Window(SDL_WINDOWEVENT_FOCUS_GAINED), window, WM_SETFOCUS, 0, 0);
   ExpectMessage(Window(SDL_WINDOWEVENT_FOCUS_LOST), window, WM_KILLFOCUS, 0, 0);

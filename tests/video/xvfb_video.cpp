@@ -115,7 +115,11 @@ int Show(const char* mode) {
   return 0;
 }
 
-int Check(const char* mode, uint32_t depth, const char* path) {
+// The screen's top-left areaWidth x areaHeight shows a picture of Width x
+// pictureHeight (the frame, black below it) at the largest whole factor that
+// fits, centred on black. The rest of the screen is not looked at.
+int Check(const char* mode, uint32_t depth, const char* path, uint32_t areaWidth, uint32_t areaHeight,
+          uint32_t pictureHeight) {
   std::vector<uint32_t> screen;
   uint32_t screenWidth = 0;
   uint32_t screenHeight = 0;
@@ -123,19 +127,19 @@ int Check(const char* mode, uint32_t depth, const char* path) {
     std::printf("cannot read %s\n", path);
     return 1;
   }
-  // Where the frame sits and how large each of its pixels is.
-  uint32_t factor = 1;
-  uint32_t left = 0;
-  uint32_t top = 0;
-  uint32_t areaWidth = Width;
-  uint32_t areaHeight = WindowHeight;  // the window's rows below the frame are black
-  if (std::strcmp(mode, "window") != 0) {
-    factor = std::min(screenWidth / Width, screenHeight / Height);
-    left = (screenWidth - Width * factor) / 2;
-    top = (screenHeight - Height * factor) / 2;
+  if (areaWidth == 0) {
     areaWidth = screenWidth;
     areaHeight = screenHeight;
   }
+  if (areaWidth > screenWidth || areaHeight > screenHeight || areaWidth < Width || areaHeight < pictureHeight) {
+    std::printf("an area of %ux%u does not fit %ux%u or the picture\n", areaWidth, areaHeight, screenWidth,
+                screenHeight);
+    return 1;
+  }
+  // Where the frame sits and how large each of its pixels is.
+  uint32_t factor = std::min(areaWidth / Width, areaHeight / pictureHeight);
+  uint32_t left = (areaWidth - Width * factor) / 2;
+  uint32_t top = (areaHeight - pictureHeight * factor) / 2;
   uint32_t wrong = 0;
   for (uint32_t y = 0; y < areaHeight; y++) {
     for (uint32_t x = 0; x < areaWidth; x++) {
@@ -161,8 +165,17 @@ int main(int argc, char** argv) {
     return Show(argv[2]);
   }
   if (argc == 5 && std::strcmp(argv[1], "check") == 0) {
-    return Check(argv[2], static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)), argv[4]);
+    // A window is its 320x256 client at the top left; full screen the screen.
+    bool window = std::strcmp(argv[2], "window") == 0;
+    return Check(argv[2], static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)), argv[4], window ? Width : 0,
+                 window ? WindowHeight : 0, window ? WindowHeight : Height);
   }
-  std::fprintf(stderr, "usage: %s show MODE | check MODE DEPTH IMAGE.ppm\n", argv[0]);
+  if (argc == 8 && std::strcmp(argv[1], "check") == 0) {
+    // A window of any size: its client's size and the height of its picture.
+    auto number = [&](int i) { return static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10)); };
+    return Check(argv[2], number(3), argv[4], number(5), number(6), number(7));
+  }
+  std::fprintf(stderr, "usage: %s show MODE | check MODE DEPTH IMAGE.ppm [WIDTH HEIGHT PICTURE_HEIGHT]\n",
+               argv[0]);
   return 2;
 }
