@@ -1,14 +1,9 @@
-// Command line and exit code.
+// The command line.
 #include "app/cmdline.h"
 
 #include "platform/plat_system.h"
 
-uint32_t SystemError = ErrorNone;
-
 namespace {
-
-constexpr uint32_t PlatformTag = 0x57494E58;   // 'WINX'
-constexpr uint32_t ServiceVersion = 0x1080E;
 
 // The rows of the option table, in the order in which they are tested.
 struct OptionRow {
@@ -72,14 +67,3 @@ DisplayRequest ChooseDisplayRequest() {
   }
   return AutomaticRequest;
 }
-
-bool RecordSystemError(uint32_t code) {
-  SystemError = code;
-  return false;
-}
-
-void ExitWithSystemError() { PlatExitProcess(SystemError); }
-
-SystemId GetSystemId() { return SystemId{PlatformTag, ServiceVersion}; }
-
-void Pause(uint32_t milliseconds) { PlatSleep(milliseconds); }

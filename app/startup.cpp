@@ -3,7 +3,10 @@
 
 #include "app/cmdline.h"
 #include "app/runloop.h"
+#include "app/winproc.h"
 #include "archive/archive.h"
+#include "base/names.h"
+#include "base/syserror.h"
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "demo/script.h"
@@ -27,18 +30,18 @@ struct ItemBuffer {
 };
 
 const ItemBuffer LoadingItems[] = {
-    {8, Pictures.loadingPalette, sizeof Pictures.loadingPalette},
-    {9, Pictures.loadingPicture, sizeof Pictures.loadingPicture},
+    {ItemLoadingPalette, Pictures.loadingPalette, sizeof Pictures.loadingPalette},
+    {ItemLoadingPicture, Pictures.loadingPicture, sizeof Pictures.loadingPicture},
 };
 
 const ItemBuffer ContentItems[] = {
-    {1, Pictures.widePalette, sizeof Pictures.widePalette},
-    {2, Pictures.widePicture, sizeof Pictures.widePicture},
-    {3, MusicBuffer, sizeof MusicBuffer},
-    {4, Pictures.openingPalette, sizeof Pictures.openingPalette},
-    {5, Pictures.openingPicture, sizeof Pictures.openingPicture},
-    {6, Pictures.closingPalette, sizeof Pictures.closingPalette},
-    {7, Pictures.closingPicture, sizeof Pictures.closingPicture},
+    {ItemWidePalette, Pictures.widePalette, sizeof Pictures.widePalette},
+    {ItemWidePicture, Pictures.widePicture, sizeof Pictures.widePicture},
+    {ItemMusic, MusicBuffer, sizeof MusicBuffer},
+    {ItemOpeningPalette, Pictures.openingPalette, sizeof Pictures.openingPalette},
+    {ItemOpeningPicture, Pictures.openingPicture, sizeof Pictures.openingPicture},
+    {ItemClosingPalette, Pictures.closingPalette, sizeof Pictures.closingPalette},
+    {ItemClosingPicture, Pictures.closingPicture, sizeof Pictures.closingPicture},
 };
 
 // One pass over the archive: open, decode the items in order, close. No
@@ -75,6 +78,7 @@ bool LoadContent() { return ReadItems(ContentItems); }
 
 bool StartPresentation() {
   SetWindowTitle(DemoWindowTitle);
+  SetWindowProcedure(WindowProcedure);
   DisplayRequest request = ChooseDisplayRequest();
   if (!OpenVideo(request.width, request.height, request.modeRequest)) {
     return false;

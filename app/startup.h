@@ -4,9 +4,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr char ProgramFileName[] = "QZ_Quillwave2k.exe";
-constexpr char DemoWindowTitle[] = "Quillwave 2k - Orvalund";
-
 // The MP3 music (item 3), decoded to its beginning; the zero fill behind it
 // is handed to the sound library with it.
 constexpr uint32_t MusicBufferBytes = 2200000;

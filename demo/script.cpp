@@ -1,11 +1,11 @@
 // The demo script: opening picture, music, scroller, closing picture.
 #include "demo/script.h"
 
-#include "app/cmdline.h"
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "platform/plat_system.h"
 #include "sound/sound.h"
+#include "timing/pause.h"
 #include "timing/ticktimer.h"
 
 namespace {

@@ -2,7 +2,8 @@
 // the sample family for MPEG audio and the module family for tracker music.
 #include "sound/sound.h"
 
-#include "app/cmdline.h"
+#include "base/sound_entries.h"
+#include "base/syserror.h"
 #include "platform/plat_module.h"
 
 #include <cstring>
@@ -11,43 +12,9 @@ namespace {
 
 // The entry names in lookup order, each zero-terminated, the list ended by a
 // single 0xFF byte. Slot n of the SoundEntryTable takes the n-th name.
-constexpr char SoundEntryNames[] =
-    "_FSOUND_Init@12\0"
-    "_FSOUND_Close@0\0"
-    "_FMUSIC_PlaySong@4\0"
-    "_FMUSIC_StopSong@4\0"
-    "_FMUSIC_LoadSong@4\0"
-    "_FMUSIC_LoadSongMemory@8\0"
-    "_FMUSIC_GetOrder@4\0"
-    "_FMUSIC_GetRow@4\0"
-    "_FSOUND_SetHWND@4\0"
-    "_FSOUND_SetPriority@8\0"
-    "_FSOUND_Sample_LoadMpeg@12\0"
-    "_FSOUND_Sample_LoadMpegMemory@16\0"
-    "_FSOUND_PlaySound@8\0"
-    "_FSOUND_GetCurrentPosition@4\0"
-    "_FSOUND_StopSound@4\0"
-    "\xFF";
-
-// Slots of the SoundEntryTable, numbered as the name list orders them.
-enum SoundSlot : int {
-  SlotInit,
-  SlotClose,
-  SlotPlaySong,
-  SlotStopSong,
-  SlotLoadSong,
-  SlotLoadSongMemory,
-  SlotGetOrder,
-  SlotGetRow,
-  SlotSetHwnd,
-  SlotSetPriority,
-  SlotLoadMpeg,
-  SlotLoadMpegMemory,
-  SlotPlaySound,
-  SlotGetCurrentPosition,
-  SlotStopSound,
-  SoundEntryCount
-};
+#define QZ_SOUND_DECORATED_NAME(slot, name, bytes, result, parameters) "_" #name "@" #bytes "\0"
+constexpr char SoundEntryNames[] = QZ_SOUND_ENTRIES(QZ_SOUND_DECORATED_NAME) "\xFF";
+#undef QZ_SOUND_DECORATED_NAME
 
 constexpr int CountEntryNames(const char* list) {
   int n = 0;
@@ -69,20 +36,11 @@ constexpr int AnySlot = -1;            // the library picks a free sample slot o
 constexpr int InitSuccess = 1;         // the only initialisation result taken as success
 constexpr uint32_t OrderBits = 0xFF00; // where the order lands in a module position
 
-// The library's entry points as this platform's C ABI sees them: handles are
-// pointer-sized, every other value a 32-bit integer.
+// The library's entry points, one pointer type per slot (InitFn, ...).
 using SoundHandle = void*;
-using InitFn = int (*)(int mixRate, int channels, unsigned flags);
-using CloseFn = void (*)();
-using SongFn = int (*)(SoundHandle song);
-using LoadSongFn = SoundHandle (*)(const char* name);
-using LoadSongMemoryFn = SoundHandle (*)(const void* data, int length);
-using SetHwndFn = int (*)(void* window);
-using LoadMpegFn = SoundHandle (*)(int index, const char* name, unsigned mode);
-using LoadMpegMemoryFn = SoundHandle (*)(int index, const void* data, unsigned mode, int length);
-using PlaySoundFn = int (*)(int channel, SoundHandle sample);
-using GetCurrentPositionFn = unsigned (*)(int channel);
-using StopSoundFn = int (*)(int channel);
+#define QZ_SOUND_ENTRY_TYPE(slot, name, bytes, result, parameters) using slot##Fn = result(*) parameters;
+QZ_SOUND_ENTRIES(QZ_SOUND_ENTRY_TYPE)
+#undef QZ_SOUND_ENTRY_TYPE
 
 struct SoundEntryTable {
   void* slot[SoundEntryCount];  // entry addresses, by slot number
@@ -142,15 +100,15 @@ bool SoundOpen(uint32_t typeTag, uintptr_t window) {
   if (!BindEntries()) {
     return RecordSystemError(ErrorSound);
   }
-  if (Entry<InitFn>(SlotInit)(MixingRate, SoftwareChannels, InitFlags) != InitSuccess) {
+  if (Entry<InitFn>(SoundSlotInit)(MixingRate, SoftwareChannels, InitFlags) != InitSuccess) {
     return RecordSystemError(ErrorSound);
   }
-  Entry<SetHwndFn>(SlotSetHwnd)(reinterpret_cast<void*>(window));
+  Entry<SetHwndFn>(SoundSlotSetHwnd)(reinterpret_cast<void*>(window));
   return true;
 }
 
 bool SoundLoadMemory(const void* data, uint32_t length) {
-  int slot = SampleFamily() ? SlotLoadMpegMemory : SlotLoadSongMemory;
+  int slot = SampleFamily() ? SoundSlotLoadMpegMemory : SoundSlotLoadSongMemory;
   if (!Bound(slot)) {
     return RecordSystemError(ErrorSound);
   }
@@ -167,7 +125,7 @@ bool SoundLoadMemory(const void* data, uint32_t length) {
 }
 
 bool SoundLoadFile(const char* fileName) {
-  int slot = SampleFamily() ? SlotLoadMpeg : SlotLoadSong;
+  int slot = SampleFamily() ? SoundSlotLoadMpeg : SoundSlotLoadSong;
   if (!Bound(slot)) {
     return RecordSystemError(ErrorSoundFile);
   }
@@ -184,36 +142,36 @@ bool SoundLoadFile(const char* fileName) {
 
 void SoundPlay() {
   if (SampleFamily()) {
-    if (Bound(SlotPlaySound)) {
-      SoundDevice.channel = Entry<PlaySoundFn>(SlotPlaySound)(AnySlot, SoundDevice.sample);
+    if (Bound(SoundSlotPlaySound)) {
+      SoundDevice.channel = Entry<PlaySoundFn>(SoundSlotPlaySound)(AnySlot, SoundDevice.sample);
     }
-  } else if (Bound(SlotPlaySong)) {
-    Entry<SongFn>(SlotPlaySong)(SoundDevice.song);
+  } else if (Bound(SoundSlotPlaySong)) {
+    Entry<PlaySongFn>(SoundSlotPlaySong)(SoundDevice.song);
   }
 }
 
 void SoundStop() {
   if (SampleFamily()) {
-    if (Bound(SlotStopSound)) {
-      Entry<StopSoundFn>(SlotStopSound)(SoundDevice.channel);
+    if (Bound(SoundSlotStopSound)) {
+      Entry<StopSoundFn>(SoundSlotStopSound)(SoundDevice.channel);
     }
-  } else if (Bound(SlotStopSong)) {
-    Entry<SongFn>(SlotStopSong)(SoundDevice.song);
+  } else if (Bound(SoundSlotStopSong)) {
+    Entry<StopSongFn>(SoundSlotStopSong)(SoundDevice.song);
   }
 }
 
 uint32_t SoundPosition() {
   if (SampleFamily()) {
-    if (!Bound(SlotGetCurrentPosition)) {
+    if (!Bound(SoundSlotGetCurrentPosition)) {
       return 0;
     }
-    return Entry<GetCurrentPositionFn>(SlotGetCurrentPosition)(SoundDevice.channel);
+    return Entry<GetCurrentPositionFn>(SoundSlotGetCurrentPosition)(SoundDevice.channel);
   }
-  if (!Bound(SlotGetRow)) {
+  if (!Bound(SoundSlotGetRow)) {
     return 0;
   }
-  auto order = static_cast<uint32_t>(Entry<SongFn>(SlotGetOrder)(SoundDevice.song));
-  auto row = static_cast<uint32_t>(Entry<SongFn>(SlotGetRow)(SoundDevice.song));
+  auto order = static_cast<uint32_t>(Entry<GetOrderFn>(SoundSlotGetOrder)(SoundDevice.song));
+  auto row = static_cast<uint32_t>(Entry<GetRowFn>(SoundSlotGetRow)(SoundDevice.song));
   return (row & ~OrderBits) | ((order << 8) & OrderBits);
 }
 
@@ -222,8 +180,8 @@ void SoundClose() {
   if (SoundDevice.library == nullptr) {
     return;
   }
-  if (Bound(SlotClose)) {
-    Entry<CloseFn>(SlotClose)();
+  if (Bound(SoundSlotClose)) {
+    Entry<CloseFn>(SoundSlotClose)();
   }
   PlatModuleFree(SoundDevice.library);
   // Forgotten, so that a further stop or close cannot reach the freed

@@ -26,7 +26,15 @@
 #include <mutex>
 #include <pthread.h>
 
+#include "base/sound_entries.h"
+
 #define SOUNDLIB_EXPORT extern "C" __attribute__((visibility("default")))
+
+// The fifteen entry points as the table gives them: a definition below that
+// differs in its signature does not compile.
+#define QZ_SOUNDLIB_DECLARE(slot, name, bytes, result, parameters) SOUNDLIB_EXPORT result name parameters;
+QZ_SOUND_ENTRIES(QZ_SOUNDLIB_DECLARE)
+#undef QZ_SOUNDLIB_DECLARE
 
 namespace {
 

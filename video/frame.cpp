@@ -2,7 +2,7 @@
 // target, copied into the window or straight into the primary surface.
 #include "video/video.h"
 
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_bitmap.h"
 #include "video/device.h"
 
@@ -22,8 +22,8 @@ PlatBitmapInfo BitmapDescription = {
     BitmapHeaderSize, 0, 0, 1, 0, BI_RGB, 0, 0, 0, 0, 0, {0},
 };
 
-uint32_t FrameWidth() { return static_cast<uint32_t>(BitmapDescription.biWidth); }
-uint32_t FrameHeight() { return static_cast<uint32_t>(-BitmapDescription.biHeight); }
+uint32_t BitmapWidth() { return static_cast<uint32_t>(BitmapDescription.biWidth); }
+uint32_t BitmapHeight() { return static_cast<uint32_t>(-BitmapDescription.biHeight); }
 
 void WindowCopy() {
   PlatBitBlt(VideoDevice.windowDC, 0, 0, static_cast<int32_t>(VideoDevice.width),
@@ -42,8 +42,8 @@ void SurfaceCopy() {
   if (destination == nullptr) {
     return;
   }
-  uint32_t columns = std::min(VideoDevice.width, FrameWidth());
-  uint32_t rows = std::min(VideoDevice.height, FrameHeight());
+  uint32_t columns = std::min(VideoDevice.width, BitmapWidth());
+  uint32_t rows = std::min(VideoDevice.height, BitmapHeight());
   int32_t pitch = description.lPitch;
   const uint32_t* source = PixelPointer;
   if (pitch == 0) {
@@ -53,7 +53,7 @@ void SurfaceCopy() {
     for (uint32_t y = 0; y < rows; y++) {
       std::memcpy(destination, source, columns * BytesPerPixel);
       destination += pitch;
-      source += FrameWidth();
+      source += BitmapWidth();
     }
   }
   surface->ops->Unlock(surface, nullptr);
@@ -102,5 +102,5 @@ void ReleaseFrameBuffer() {
 
 void StretchFrame(uintptr_t destination, uint32_t width, uint32_t height) {
   PlatStretchBlt(destination, 0, 0, static_cast<int32_t>(width), static_cast<int32_t>(height), MemoryDC, 0, 0,
-                 static_cast<int32_t>(FrameWidth()), static_cast<int32_t>(FrameHeight()), SRCCOPY);
+                 static_cast<int32_t>(BitmapWidth()), static_cast<int32_t>(BitmapHeight()), SRCCOPY);
 }

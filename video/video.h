@@ -1,12 +1,23 @@
 // The video device: the demo window, the display mode, the frame buffer and
 // its presentation.
 #pragma once
+#include "platform/plat_window.h"
+
 #include <cstdint>
+
+// Mode requests: a window on the desktop, the automatic choice of a full-screen
+// depth, or (any positive value) that depth in bits per pixel.
+constexpr int32_t ModeWindow = -1;
+constexpr int32_t ModeAutomatic = 0;
 
 constexpr uint32_t PresentWindowCopy = 0x444942;     // 'DIB'
 constexpr uint32_t PresentSurfaceCopy = 0x44584458;  // 'XDXD'
 
 void SetWindowTitle(const char* title);
+
+// The procedure the demo window's class gets; the platform's default handling
+// until start-up hands over its own. Takes effect at the next open.
+void SetWindowProcedure(PlatWindowProcedure procedure);
 
 // False after recording SystemError 1, 2 or 5.
 bool OpenVideo(uint32_t width, uint32_t height, int32_t modeRequest);

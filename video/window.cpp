@@ -2,8 +2,7 @@
 // exclusive full-screen display, the automatic choice of depth, and closing.
 #include "video/video.h"
 
-#include "app/cmdline.h"
-#include "app/winproc.h"
+#include "base/syserror.h"
 #include "video/device.h"
 
 #include <cstddef>
@@ -179,7 +178,7 @@ VideoDeviceState VideoDevice = {
     .bestRefresh = 0,
     .switchSucceeded = false,
     .windowTitle = DefaultWindowTitle,
-    .windowClass = {FullScreenClassStyle, WindowProcedure, 0, 0, 0, WindowClassName},
+    .windowClass = {FullScreenClassStyle, PlatDefWindowProc, 0, 0, 0, WindowClassName},
     .windowStyle = FullScreenStyle,
     .surfaceDescription = {sizeof(PlatSurfaceDesc), 0, 0, 0, 0, 0, nullptr, {0, 0}, {0}},
 };
@@ -191,6 +190,8 @@ void ClearSurfaceDescription() {
 }
 
 void SetWindowTitle(const char* title) { VideoDevice.windowTitle = title; }
+
+void SetWindowProcedure(PlatWindowProcedure procedure) { VideoDevice.windowClass.procedure = procedure; }
 
 bool OpenVideo(uint32_t width, uint32_t height, int32_t modeRequest) {
   return Open(PresentWindowCopy, width, height, modeRequest);

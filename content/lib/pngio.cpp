@@ -1,7 +1,10 @@
 #include "content/lib/pngio.h"
 
+#include "content/lib/pngwrite.h"
+
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -12,15 +15,6 @@ struct FileCloser {
   void operator()(FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
-// libpng reports errors through longjmp; the handler keeps the message.
-void PngError(png_structp png, png_const_charp message) {
-  auto* error = static_cast<std::string*>(png_get_error_ptr(png));
-  *error = message;
-  png_longjmp(png, 1);
-}
-
-void PngWarning(png_structp, png_const_charp) {}
 
 }  // namespace
 
@@ -36,7 +30,7 @@ bool ReadPng(const std::string& path, PngPicture& out, std::string& error) {
     return false;
   }
   std::string png_message;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &png_message, PngError, PngWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &png_message, PngKeepError, PngIgnoreWarning);
   png_infop info = png_create_info_struct(png);
   std::vector<png_bytep> rows;
   std::vector<uint8_t> data;
@@ -105,41 +99,16 @@ bool ReadPng(const std::string& path, PngPicture& out, std::string& error) {
 }
 
 bool WriteIndexedPng(const std::string& path, const IndexedImage& image, std::string& error) {
-  FilePtr file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    error = "cannot create " + path;
-    return false;
-  }
-  std::string png_message;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &png_message, PngError, PngWarning);
-  png_infop info = png_create_info_struct(png);
-  std::vector<png_const_bytep> rows(size_t(image.height));
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    error = path + ": " + png_message;
-    return false;
-  }
-  png_init_io(png, file.get());
-  png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8, PNG_COLOR_TYPE_PALETTE,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_color plte[PaletteEntries];
   for (int i = 0; i < PaletteEntries; ++i) {
     plte[i] = {image.palette[size_t(i)].r, image.palette[size_t(i)].g, image.palette[size_t(i)].b};
   }
-  png_set_PLTE(png, info, plte, PaletteEntries);
-  png_set_compression_level(png, 9);
-  png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) {
-    rows[size_t(y)] = image.pixels.data() + size_t(y) * size_t(image.width);
-  }
-  png_write_rows(png, const_cast<png_bytepp>(rows.data()), png_uint_32(image.height));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  auto rows = [](uint32_t y, png_byte* row, const void* context) {
+    const auto& picture = *static_cast<const IndexedImage*>(context);
+    const uint8_t* from = picture.pixels.data() + size_t(y) * size_t(picture.width);
+    std::copy(from, from + picture.width, row);
+  };
+  return WritePng(path, PngFormat{png_uint_32(image.width), png_uint_32(image.height), plte, 9}, rows, &image, error);
 }
 
 std::vector<uint8_t> PaletteItem(const IndexedImage& image) {

@@ -82,6 +82,16 @@ double Adsr(int64_t i, int64_t length, double attack, double decay, double susta
 // Samples a voice needs after its note ends for the release to die away.
 int64_t Tail(double release) { return int64_t(release * 7 * SampleRate); }
 
+// One sample of a drum's body at t seconds: a sine swept down from
+// base + sweep Hz towards base Hz (the sweep falling by e every `fall`
+// seconds) under an envelope that rises over `attack` seconds and decays by
+// e every `decay` seconds. `phase` carries the sine from sample to sample.
+double DrumBody(double& phase, double t, double base, double sweep, double fall, double attack, double decay) {
+  phase += (base + sweep * std::exp(-t / fall)) * Dt;
+  double env = std::exp(-t / decay) * std::min(1.0, t / attack);
+  return std::sin(2 * Pi * phase) * env;
+}
+
 void Place(Buses& b, size_t i, double l, double r, const Send& s) {
   double pl = std::cos((s.pan + 1) * Pi / 4);
   double pr = std::sin((s.pan + 1) * Pi / 4);
@@ -223,11 +233,8 @@ void Kick(Buses& b, int64_t start, double velocity) {
   int64_t total = int64_t(0.45 * SampleRate);
   for (int64_t i = 0; i < total; ++i) {
     double t = double(i) * Dt;
-    double f = 46 + 110 * std::exp(-t / 0.035);
-    phase += f * Dt;
-    double env = std::exp(-t / 0.16) * std::min(1.0, t / 0.001);
     double click = std::exp(-t / 0.003) * 0.3;
-    double v = (std::sin(2 * Pi * phase) * env + click * std::sin(2 * Pi * 1800 * t)) * velocity * 0.8;
+    double v = (DrumBody(phase, t, 46, 110, 0.035, 0.001, 0.16) + click * std::sin(2 * Pi * 1800 * t)) * velocity * 0.8;
     Place(b, size_t(start + i), v, v, Send{});
   }
 }
@@ -236,11 +243,7 @@ void Boom(Buses& b, int64_t start, double velocity) {
   double phase = 0;
   int64_t total = int64_t(2.2 * SampleRate);
   for (int64_t i = 0; i < total; ++i) {
-    double t = double(i) * Dt;
-    double f = 34 + 80 * std::exp(-t / 0.08);
-    phase += f * Dt;
-    double env = std::exp(-t / 0.7) * std::min(1.0, t / 0.002);
-    double v = std::sin(2 * Pi * phase) * env * velocity * 0.9;
+    double v = DrumBody(phase, double(i) * Dt, 34, 80, 0.08, 0.002, 0.7) * velocity * 0.9;
     Place(b, size_t(start + i), v, v, Send{0, 0.2, 0});
   }
 }

@@ -5,6 +5,7 @@
 // factor, centred on black, with the colours the mode's depth can show.
 #include "platform/plat_display.h"
 
+#include "platform/common/display_mode.h"
 #include "platform/linux/builtin.h"
 #include "platform/linux/screen.h"
 
@@ -70,14 +71,7 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
                                ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != ModeHeight))) {
       continue;
     }
-    PlatSurfaceDesc mode{};
-    mode.dwSize = sizeof mode;
-    mode.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | (refresh != 0 ? DDSD_REFRESHRATE : 0);
-    mode.dwWidth = ModeWidth;
-    mode.dwHeight = ModeHeight;
-    mode.lPitch = static_cast<int32_t>(ModeWidth * ((depth + 7) / 8));
-    mode.dwRefreshRate = refresh;
-    mode.ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, depth};
+    PlatSurfaceDesc mode = CommonDisplayMode(ModeWidth, ModeHeight, depth, refresh);
     if (callback(&mode, context) != DDENUMRET_OK) {
       break;
     }
@@ -143,7 +137,7 @@ int32_t Unlock(PlatDisplaySurface*, const void* rectangle) {
   }
   constexpr int32_t Width = static_cast<int32_t>(ModeWidth);
   constexpr int32_t Height = static_cast<int32_t>(ModeHeight);
-  LinuxWindowPaint(w, 0, 0, Width, Height, LinuxImage{SurfaceMemory, Width, Height, false}, 0, 0, Width, Height);
+  LinuxWindowPaint(w, 0, 0, Width, Height, CommonImage{SurfaceMemory, Width, Height, false}, 0, 0, Width, Height);
   return DD_OK;
 }
 

@@ -3,7 +3,7 @@
 #include "platform/plat_module.h"
 
 #include "platform/linux/builtin.h"
-#include "platform/linux/symbol_name.h"
+#include "platform/common/symbol_name.h"
 
 #include <climits>
 #include <cstring>
@@ -97,7 +97,7 @@ void* PlatModuleSymbol(PlatModule module, const char* name) {
     return nullptr;
   }
   char plain[NameRoom];
-  if (!LinuxPlainSymbolName(name, plain, sizeof plain)) {
+  if (!CommonPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   if (m->builtin != nullptr) {

@@ -1,7 +1,7 @@
 // What the Linux window and display layers share: the program's
 // windows on SDL and the picture each of them shows.
 #pragma once
-#include "platform/linux/bitmap.h"
+#include "platform/common/bitmap.h"
 
 #include <SDL.h>
 
@@ -38,7 +38,7 @@ LinuxWindow* LinuxWindowOfDC(uintptr_t dc);
 // the window's picture, each destination pixel taking the nearest source
 // pixel; source pixels outside the image are black. Then shows the picture.
 void LinuxWindowPaint(LinuxWindow* window, int32_t x, int32_t y, int32_t width, int32_t height,
-                      const LinuxImage& image, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
+                      const CommonImage& image, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
                       int32_t sourceHeight);
 
 // The window covers its display and shows a width x height picture at the

@@ -1,9 +1,10 @@
-// Process services on Linux.
+// Process services on Linux. The process exit is shared
+// (common/process.cpp).
 #include "platform/plat_system.h"
 
+#include "platform/common/clock.h"
+
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
@@ -58,13 +59,4 @@ void PlatSleep(uint32_t milliseconds) {
   }
 }
 
-void PlatExitProcess(uint32_t code) {
-  std::fflush(nullptr);
-  std::_Exit(static_cast<int>(code));
-}
-
-uint64_t PlatClockNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec);
-}
+uint64_t PlatClockNanoseconds() { return CommonMonotonicNanoseconds(); }

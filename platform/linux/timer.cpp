@@ -1,8 +1,10 @@
 // The periodic tick on Linux: one thread per event, sleeping to absolute
 // deadlines on the monotonic clock, so the long-run rate is exactly one
 // callback per interval whatever the wake-up latency. The resolution calls
-// are in timer_period.cpp.
+// are shared (common/timer_period.cpp).
 #include "platform/plat_timer.h"
+
+#include "platform/common/clock.h"
 
 #include <atomic>
 #include <cerrno>
@@ -36,12 +38,6 @@ TimerEvent Events[EventRoom];
 uint32_t NextEventId = 1;
 std::mutex EventsLock;          // guards the records against concurrent set/kill
 
-uint64_t MonotonicNs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec);
-}
-
 void SleepUntil(uint64_t deadline) {
   timespec at{static_cast<time_t>(deadline / 1000000000ULL),
               static_cast<long>(deadline % 1000000000ULL)};
@@ -51,9 +47,9 @@ void SleepUntil(uint64_t deadline) {
 
 void RunEvent(TimerEvent* event, uint64_t intervalNs, PlatTimerCallback callback) {
   uint32_t id = event->id;
-  uint64_t deadline = MonotonicNs() + intervalNs;
+  uint64_t deadline = CommonMonotonicNanoseconds() + intervalNs;
   while (!event->stopping.load(std::memory_order_acquire)) {
-    uint64_t now = MonotonicNs();
+    uint64_t now = CommonMonotonicNanoseconds();
     if (now < deadline) {
       uint64_t wake = deadline - now > SleepSliceNs ? now + SleepSliceNs : deadline;
       SleepUntil(wake);

@@ -3,6 +3,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 
+#include "platform/common/handles.h"
 #include "platform/linux/screen.h"
 
 #include <algorithm>
@@ -10,11 +11,6 @@
 #include <cstring>
 
 namespace {
-
-// Handles are small numbers in a range of their own, so a device context or
-// a stale number never passes for a window.
-constexpr uintptr_t WindowHandleBase = 0x100;
-constexpr uintptr_t WindowDCBase = 0x1000;
 
 constexpr int ClassRoom = 4;
 constexpr int WindowRoom = 4;
@@ -35,7 +31,7 @@ LinuxWindow Windows[WindowRoom];
 int32_t PointerCount = 0;      // pointer shows while 0 or more
 const char ProgramMarker = 0;  // its address stands for the program's instance
 
-uintptr_t HandleOf(const LinuxWindow* w) { return WindowHandleBase + static_cast<uintptr_t>(w - Windows); }
+uintptr_t HandleOf(const LinuxWindow* w) { return CommonWindowBase + static_cast<uintptr_t>(w - Windows); }
 
 LinuxClass* FindClass(const char* name) {
   for (LinuxClass& c : Classes) {
@@ -137,7 +133,7 @@ void Show(LinuxWindow* w) {
 
 // A window on the desktop grows, never past LargestClient, until the part of
 // a copy that carries image pixels fits in its client area.
-void GrowToCover(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, const LinuxImage& image,
+void GrowToCover(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, const CommonImage& image,
                  int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight) {
   int64_t coveredWidth = std::min<int64_t>(width, int64_t{image.width - sourceX} * width / sourceWidth);
   int64_t coveredHeight = std::min<int64_t>(height, int64_t{image.height - sourceY} * height / sourceHeight);
@@ -264,21 +260,21 @@ bool LinuxVideoReady() {
 }
 
 LinuxWindow* LinuxFindWindow(uintptr_t window) {
-  if (window < WindowHandleBase || window >= WindowHandleBase + WindowRoom) {
+  if (window < CommonWindowBase || window >= CommonWindowBase + WindowRoom) {
     return nullptr;
   }
-  LinuxWindow& w = Windows[window - WindowHandleBase];
+  LinuxWindow& w = Windows[window - CommonWindowBase];
   return w.used ? &w : nullptr;
 }
 
 LinuxWindow* LinuxWindowOfDC(uintptr_t dc) {
-  if (dc < WindowDCBase || dc >= WindowDCBase + WindowRoom) {
+  if (dc < CommonWindowDCBase || dc >= CommonWindowDCBase + WindowRoom) {
     return nullptr;
   }
-  return LinuxFindWindow(WindowHandleBase + (dc - WindowDCBase));
+  return LinuxFindWindow(CommonWindowBase + (dc - CommonWindowDCBase));
 }
 
-void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, const LinuxImage& image,
+void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t height, const CommonImage& image,
                       int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight) {
   if (w == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
     return;
@@ -289,36 +285,16 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
   if (w->picture == nullptr) {
     return;
   }
-  int32_t left = std::max(x, 0);
-  int32_t top = std::max(y, 0);
-  int32_t right = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + width, w->pictureWidth));
-  int32_t bottom = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + height, w->pictureHeight));
-  if (left < right && top < bottom) {
-    SDL_Rect area{left, top, right - left, bottom - top};
+  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
+  CommonClip clip = CommonClipStretch(copy, w->pictureWidth, w->pictureHeight);
+  if (!CommonClipEmpty(clip)) {
+    SDL_Rect area{clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
     void* memory = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(w->picture, &area, &memory, &pitch) != 0) {
       return;
     }
-    for (int32_t row = top; row < bottom; row++) {
-      auto* out = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(memory) + static_cast<size_t>(row - top) * pitch);
-      int64_t from = sourceY + int64_t{row - y} * sourceHeight / height;
-      const uint32_t* in = nullptr;
-      if (from >= 0 && from < image.height) {
-        int64_t line = image.bottomUp ? image.height - 1 - from : from;
-        in = image.pixels + line * image.width;
-      }
-      for (int32_t column = left; column < right; column++) {
-        int64_t at = sourceX + int64_t{column - x} * sourceWidth / width;
-        uint32_t shown = 0;
-        if (in != nullptr && at >= 0 && at < image.width) {
-          uint32_t p = in[at];
-          shown = uint32_t{w->level[0][(p >> 16) & 0xFF]} << 16 | uint32_t{w->level[1][(p >> 8) & 0xFF]} << 8 |
-                  w->level[2][p & 0xFF];
-        }
-        out[column - left] = shown;
-      }
-    }
+    CommonStretchCopy(image, copy, clip, static_cast<uint32_t*>(memory), static_cast<size_t>(pitch), w->level);
     SDL_UnlockTexture(w->picture);
   }
   Show(w);
@@ -420,7 +396,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
 
 uintptr_t PlatGetDC(uintptr_t window) {
   LinuxWindow* w = LinuxFindWindow(window);
-  return w != nullptr ? WindowDCBase + (window - WindowHandleBase) : 0;
+  return w != nullptr ? CommonWindowDCBase + (window - CommonWindowBase) : 0;
 }
 
 int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
@@ -529,7 +505,7 @@ intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, 
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
-  const LinuxImage* image = LinuxMemoryImage(source);
+  const CommonImage* image = CommonMemoryImage(source);
   LinuxWindow* window = LinuxWindowOfDC(destination);
   if (image == nullptr || window == nullptr || rasterOperation != SRCCOPY) {
     return false;

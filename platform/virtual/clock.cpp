@@ -1,14 +1,11 @@
 // Process services and the periodic tick on the virtual clock: the command
 // line the program was given, pauses that move the clock instead of
 // waiting, and a tick event that runs on the caller's thread as the clock
-// passes its due times. The resolution calls are the Linux layer's
-// (linux/timer_period.cpp).
+// passes its due times. The resolution calls and the process exit are
+// shared (common/timer_period.cpp, common/process.cpp).
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
 #include "platform/virtual/virtual.h"
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -51,11 +48,6 @@ void VirtualAdvance(uint64_t units) {
 const char* PlatCommandLine() { return CommandLine; }
 
 void PlatSleep(uint32_t milliseconds) { VirtualAdvance(uint64_t{milliseconds} * FrameRate); }
-
-void PlatExitProcess(uint32_t code) {
-  std::fflush(nullptr);
-  std::_Exit(static_cast<int>(code));
-}
 
 uint64_t PlatClockNanoseconds() {
   uint64_t unitsPerSecond = MillisecondsPerSecond * FrameRate;

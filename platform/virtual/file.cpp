@@ -1,6 +1,6 @@
 // The program's own file on the virtual platform: real files, with one name
 // that may stand for a file elsewhere (the capture's program file). Only the
-// open is ours; the reads are the Linux layer's (linux/file.cpp).
+// open is ours; the reads are shared (common/file.cpp).
 #include "platform/plat_file.h"
 #include "platform/virtual/virtual.h"
 

@@ -5,7 +5,9 @@
 // The full-screen display service is not offered, so only a window on the
 // desktop can be opened.
 #include "platform/plat_module.h"
-#include "platform/linux/symbol_name.h"
+
+#include "base/sound_entries.h"
+#include "platform/common/symbol_name.h"
 #include "platform/virtual/virtual.h"
 
 #include <cstring>
@@ -33,6 +35,10 @@ char Sample = 0;                        // its address is the sample handle
 int Init(int mixRate, int channels, unsigned flags) { return InitSuccess; }
 void Close() { Playing = false; }
 int NoSong(void* song) { return 0; }
+constexpr auto PlaySong = NoSong;
+constexpr auto StopSong = NoSong;
+constexpr auto GetOrder = NoSong;
+constexpr auto GetRow = NoSong;
 void* LoadSong(const char* name) { return nullptr; }
 void* LoadSongMemory(const void* data, int length) { return nullptr; }
 int SetHwnd(void* window) { return 1; }
@@ -80,23 +86,12 @@ struct Export {
   void* address;
 };
 
-const Export Exports[] = {
-    {"FSOUND_Init", reinterpret_cast<void*>(Init)},
-    {"FSOUND_Close", reinterpret_cast<void*>(Close)},
-    {"FMUSIC_PlaySong", reinterpret_cast<void*>(NoSong)},
-    {"FMUSIC_StopSong", reinterpret_cast<void*>(NoSong)},
-    {"FMUSIC_LoadSong", reinterpret_cast<void*>(LoadSong)},
-    {"FMUSIC_LoadSongMemory", reinterpret_cast<void*>(LoadSongMemory)},
-    {"FMUSIC_GetOrder", reinterpret_cast<void*>(NoSong)},
-    {"FMUSIC_GetRow", reinterpret_cast<void*>(NoSong)},
-    {"FSOUND_SetHWND", reinterpret_cast<void*>(SetHwnd)},
-    {"FSOUND_SetPriority", reinterpret_cast<void*>(SetPriority)},
-    {"FSOUND_Sample_LoadMpeg", reinterpret_cast<void*>(LoadMpeg)},
-    {"FSOUND_Sample_LoadMpegMemory", reinterpret_cast<void*>(LoadMpegMemory)},
-    {"FSOUND_PlaySound", reinterpret_cast<void*>(PlaySound)},
-    {"FSOUND_GetCurrentPosition", reinterpret_cast<void*>(GetCurrentPosition)},
-    {"FSOUND_StopSound", reinterpret_cast<void*>(StopSound)},
-};
+// By plain name; a routine whose signature differs from the table's does not
+// compile.
+#define QZ_SOUND_EXPORT(slot, name, bytes, result, parameters) \
+  {#name, reinterpret_cast<void*>(static_cast<result(*) parameters>(slot))},
+const Export Exports[] = {QZ_SOUND_ENTRIES(QZ_SOUND_EXPORT)};
+#undef QZ_SOUND_EXPORT
 
 }  // namespace
 
@@ -112,7 +107,7 @@ PlatModule PlatModuleLoad(const char* name) {
 
 void* PlatModuleSymbol(PlatModule module, const char* name) {
   char plain[NameRoom];
-  if (module != &Loaded || !Loaded || name == nullptr || !LinuxPlainSymbolName(name, plain, sizeof plain)) {
+  if (module != &Loaded || !Loaded || name == nullptr || !CommonPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
   for (const Export& e : Exports) {

@@ -2,22 +2,21 @@
 // everything lives in memory. A copy into the window is a present: the
 // window's picture goes to the present hook, then the clock moves on by one
 // frame, as a display that shows one picture per refresh would. The memory
-// contexts and bitmaps are the Linux layer's (linux/bitmap.cpp).
+// contexts, the bitmaps and the stretch are shared (common/bitmap.h).
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
-#include "platform/linux/bitmap.h"
+#include "platform/common/bitmap.h"
+#include "platform/common/handles.h"
 #include "platform/virtual/virtual.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// Handles in ranges of their own, so one kind never passes for another
-// (memory contexts and bitmaps are at 0x2000 and 0x3000).
-constexpr uintptr_t WindowHandle = 0x100;
-constexpr uintptr_t WindowDC = 0x1000;
+// The one window and its device context: the first handle of each range.
+constexpr uintptr_t WindowHandle = CommonWindowBase;
+constexpr uintptr_t WindowDC = CommonWindowDCBase;
 constexpr int32_t LargestSide = 4096;   // pixels; larger windows are refused
 
 struct Picture {
@@ -33,14 +32,6 @@ Picture Screen = {nullptr, 0, 0};         // the window's client area
 int32_t PointerCount = 0;                 // pointer shows while 0 or more
 VirtualPresentHook PresentHook = nullptr;
 const char ProgramMarker = 0;             // its address stands for the program's instance
-
-uint32_t SourcePixel(const LinuxImage& image, int64_t x, int64_t y) {
-  if (x < 0 || y < 0 || x >= image.width || y >= image.height) {
-    return 0;
-  }
-  int64_t row = image.bottomUp ? image.height - 1 - y : y;
-  return image.pixels[row * image.width + x];
-}
 
 bool SideFits(int64_t side) { return side > 0 && side <= LargestSide; }
 
@@ -122,22 +113,17 @@ bool PlatDestroyWindow(uintptr_t window) {
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
-  const LinuxImage* image = LinuxMemoryImage(source);
+  const CommonImage* image = CommonMemoryImage(source);
   if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY ||
       width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
     return false;
   }
-  // Nearest source pixel for each window pixel the rectangle covers.
-  int32_t fromY = std::max(y, 0);
-  int32_t toY = static_cast<int32_t>(std::min<int64_t>(int64_t{y} + height, Screen.height));
-  int32_t fromX = std::max(x, 0);
-  int32_t toX = static_cast<int32_t>(std::min<int64_t>(int64_t{x} + width, Screen.width));
-  for (int32_t row = fromY; row < toY; row++) {
-    int64_t sy = sourceY + int64_t{row - y} * sourceHeight / height;
-    uint32_t* out = Screen.pixels + static_cast<size_t>(row) * static_cast<size_t>(Screen.width);
-    for (int32_t column = fromX; column < toX; column++) {
-      out[column] = SourcePixel(*image, sourceX + int64_t{column - x} * sourceWidth / width, sy);
-    }
+  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
+  CommonClip clip = CommonClipStretch(copy, Screen.width, Screen.height);
+  if (!CommonClipEmpty(clip)) {
+    size_t pitch = static_cast<size_t>(Screen.width) * sizeof(uint32_t);
+    uint32_t* out = Screen.pixels + static_cast<size_t>(clip.top) * static_cast<size_t>(Screen.width) + clip.left;
+    CommonStretchCopy(*image, copy, clip, out, pitch, nullptr);
   }
   if (PresentHook != nullptr) {
     PresentHook(Screen.pixels, static_cast<uint32_t>(Screen.width), static_cast<uint32_t>(Screen.height),

@@ -1,6 +1,10 @@
 // The command line's tokens, options and display requests; the exit code.
 #include "app/cmdline.h"
+#include "base/names.h"
+#include "base/syserror.h"
 #include "tests/fake/fake_platform.h"
+#include "timing/pause.h"
+#include "video/video.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 // The stand-in sound library.
 #include "tests/fake/fake_soundlib.h"
 
+#include "base/sound_entries.h"
 #include "tests/fake/fake_platform.h"
 
 #include <cstring>
@@ -97,23 +98,10 @@ int StopSound(int channel) {
   return 1;
 }
 
-const FakeSymbol AllSymbols[] = {
-    {"FSOUND_Init", reinterpret_cast<void*>(Init)},
-    {"FSOUND_Close", reinterpret_cast<void*>(Close)},
-    {"FMUSIC_PlaySong", reinterpret_cast<void*>(PlaySong)},
-    {"FMUSIC_StopSong", reinterpret_cast<void*>(StopSong)},
-    {"FMUSIC_LoadSong", reinterpret_cast<void*>(LoadSong)},
-    {"FMUSIC_LoadSongMemory", reinterpret_cast<void*>(LoadSongMemory)},
-    {"FMUSIC_GetOrder", reinterpret_cast<void*>(GetOrder)},
-    {"FMUSIC_GetRow", reinterpret_cast<void*>(GetRow)},
-    {"FSOUND_SetHWND", reinterpret_cast<void*>(SetHwnd)},
-    {"FSOUND_SetPriority", reinterpret_cast<void*>(SetPriority)},
-    {"FSOUND_Sample_LoadMpeg", reinterpret_cast<void*>(LoadMpeg)},
-    {"FSOUND_Sample_LoadMpegMemory", reinterpret_cast<void*>(LoadMpegMemory)},
-    {"FSOUND_PlaySound", reinterpret_cast<void*>(PlaySound)},
-    {"FSOUND_GetCurrentPosition", reinterpret_cast<void*>(GetCurrentPosition)},
-    {"FSOUND_StopSound", reinterpret_cast<void*>(StopSound)},
-};
+#define QZ_FAKE_SOUND_SYMBOL(slot, name, bytes, result, parameters) \
+  {#name, reinterpret_cast<void*>(static_cast<result(*) parameters>(slot))},
+const FakeSymbol AllSymbols[] = {QZ_SOUND_ENTRIES(QZ_FAKE_SOUND_SYMBOL)};
+#undef QZ_FAKE_SOUND_SYMBOL
 constexpr size_t SymbolCount = sizeof AllSymbols / sizeof AllSymbols[0];
 
 // The table handed to the library role; it must outlive the test.

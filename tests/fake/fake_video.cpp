@@ -1,6 +1,8 @@
 // The fake window, bitmap and display roles.
 #include "tests/fake/fake_video.h"
 
+#include "platform/common/display_mode.h"
+#include "platform/common/handles.h"
 #include "platform/plat_bitmap.h"
 #include "platform/plat_module.h"
 #include "platform/plat_window.h"
@@ -10,11 +12,8 @@
 
 namespace {
 
-// Handles are small tagged numbers, so a mixed-up handle never matches.
-constexpr uintptr_t WindowBase = 0x1000;
-constexpr uintptr_t WindowDCBase = 0x2000;
-constexpr uintptr_t MemoryDCBase = 0x3000;
-constexpr uintptr_t BitmapBase = 0x4000;
+// Handles are in the backends' ranges (common/handles.h), so a mixed-up
+// handle never matches.
 constexpr uintptr_t ProgramInstance = 0x400000;
 
 constexpr int ClassRoom = 8;
@@ -72,10 +71,10 @@ uint32_t SurfacePixels[FakeSurfaceRoom];
 int32_t Result(FakeDisplayStep step) { return StepResults[static_cast<int>(step)]; }
 
 FakeWindow* FindWindow(uintptr_t window) {
-  if (window < WindowBase || window >= WindowBase + WindowRoom) {
+  if (window < CommonWindowBase || window >= CommonWindowBase + WindowRoom) {
     return nullptr;
   }
-  FakeWindow& w = Windows[window - WindowBase];
+  FakeWindow& w = Windows[window - CommonWindowBase];
   return w.used && !w.destroyed ? &w : nullptr;
 }
 
@@ -237,17 +236,17 @@ uintptr_t FakeVideoWindow() { return LastWindow; }
 bool FakeWindowExists(uintptr_t window) { return FindWindow(window) != nullptr; }
 
 const char* FakeWindowTitle(uintptr_t window) {
-  if (window < WindowBase || window >= WindowBase + WindowRoom) {
+  if (window < CommonWindowBase || window >= CommonWindowBase + WindowRoom) {
     return nullptr;
   }
-  return Windows[window - WindowBase].title;
+  return Windows[window - CommonWindowBase].title;
 }
 
 uint32_t FakeWindowStyle(uintptr_t window) {
-  if (window < WindowBase || window >= WindowBase + WindowRoom) {
+  if (window < CommonWindowBase || window >= CommonWindowBase + WindowRoom) {
     return 0;
   }
-  return Windows[window - WindowBase].style;
+  return Windows[window - CommonWindowBase].style;
 }
 
 void FakeWindowFail(bool fail) { WindowFails = fail; }
@@ -304,7 +303,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   }
   int index = WindowsMade++;
   Windows[index] = FakeWindow{true, false, static_cast<int>(c - Classes), title, style, false};
-  LastWindow = WindowBase + index;
+  LastWindow = CommonWindowBase + index;
   return LastWindow;
 }
 
@@ -315,13 +314,13 @@ uintptr_t PlatGetDC(uintptr_t window) {
     return 0;
   }
   w->dcGiven = true;
-  return WindowDCBase + (window - WindowBase);
+  return CommonWindowDCBase + (window - CommonWindowBase);
 }
 
 int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
   FakeRecord("ReleaseDC", static_cast<int64_t>(window), static_cast<int64_t>(dc));
-  if (dc >= MemoryDCBase && dc < MemoryDCBase + MemoryDCRoom) {
-    MemoryDCs[dc - MemoryDCBase].released = true;
+  if (dc >= CommonMemoryDCBase && dc < CommonMemoryDCBase + MemoryDCRoom) {
+    MemoryDCs[dc - CommonMemoryDCBase].released = true;
   }
   return 0;
 }
@@ -386,11 +385,11 @@ const FakeBlit& FakeLastStretchBlt() { return LastStretchBlt; }
 
 uintptr_t FakeWindowDC(uintptr_t window) {
   FakeWindow* w = FindWindow(window);
-  return w != nullptr && w->dcGiven ? WindowDCBase + (window - WindowBase) : 0;
+  return w != nullptr && w->dcGiven ? CommonWindowDCBase + (window - CommonWindowBase) : 0;
 }
 
 bool FakeDCReleased(uintptr_t dc) {
-  return dc >= MemoryDCBase && dc < MemoryDCBase + MemoryDCRoom && MemoryDCs[dc - MemoryDCBase].released;
+  return dc >= CommonMemoryDCBase && dc < CommonMemoryDCBase + MemoryDCRoom && MemoryDCs[dc - CommonMemoryDCBase].released;
 }
 
 uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
@@ -399,7 +398,7 @@ uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
     return 0;
   }
   MemoryDCs[MemoryDCsMade] = FakeMemoryDC{true, false};
-  return MemoryDCBase + MemoryDCsMade++;
+  return CommonMemoryDCBase + MemoryDCsMade++;
 }
 
 uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_t usage, void** bits,
@@ -413,7 +412,7 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
     return 0;
   }
   *bits = BitmapPixels;
-  return BitmapBase + BitmapsMade++;
+  return CommonBitmapBase + BitmapsMade++;
 }
 
 uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
@@ -449,15 +448,7 @@ void FakeDisplaySetResult(FakeDisplayStep step, int32_t result) { StepResults[st
 void FakeDisplayClearModes() { ModeCount = 0; }
 
 void FakeDisplayAddMode(uint32_t width, uint32_t height, uint32_t bits, uint32_t refresh) {
-  PlatSurfaceDesc mode{};
-  mode.dwSize = sizeof mode;
-  mode.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | (refresh != 0 ? DDSD_REFRESHRATE : 0);
-  mode.dwWidth = width;
-  mode.dwHeight = height;
-  mode.lPitch = static_cast<int32_t>(width * ((bits + 7) / 8));
-  mode.dwRefreshRate = refresh;
-  mode.ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, bits};
-  FakeDisplayAddRawMode(mode);
+  FakeDisplayAddRawMode(CommonDisplayMode(width, height, bits, refresh));
 }
 
 void FakeDisplayAddRawMode(const PlatSurfaceDesc& mode) {

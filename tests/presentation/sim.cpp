@@ -1,9 +1,10 @@
 // The simulated-time harness.
 #include "tests/presentation/sim.h"
 
-#include "app/cmdline.h"
 #include "app/runloop.h"
 #include "app/startup.h"
+#include "base/names.h"
+#include "base/syserror.h"
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "demo/script.h"

@@ -1,10 +1,10 @@
 // Start-up's failure paths with their exit codes and shutdown order, the
 // normal end, and the run loop's passes: one message each, quit gestures,
 // the frame hook and the pause while inactive.
-#include "app/cmdline.h"
 #include "app/runloop.h"
 #include "app/startup.h"
 #include "app/winproc.h"
+#include "base/syserror.h"
 #include "demo/draw.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_soundlib.h"

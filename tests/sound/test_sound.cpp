@@ -1,7 +1,7 @@
 // The sound library binding against scripted libraries on the fake platform:
 // the name list and its order, every failure and its code, what SoundClose
 // may call after each, both families' calls and the module position.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "sound/sound.h"
 #include "tests/fake/fake_platform.h"
 

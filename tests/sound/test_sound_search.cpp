@@ -2,7 +2,7 @@
 // library search. This program has no "fmod.dll" beside it; the test suite
 // runs it once without any, and once for each of the fifteen entry points
 // with LD_LIBRARY_PATH naming a library that lacks it (QZ_LACK: its slot).
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "sound/sound.h"
 #include "tests/sound/testlib_view.h"
 

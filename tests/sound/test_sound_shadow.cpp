@@ -1,7 +1,7 @@
 // The library beside the program comes before the system's search: the test
 // suite runs this program, which has the full test library beside it, with
 // LD_LIBRARY_PATH naming a directory whose "fmod.dll" lacks FSOUND_Init.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "sound/sound.h"
 #include "tests/sound/testlib_view.h"
 

@@ -1,7 +1,7 @@
 // The Linux library loader and the sound binding against a real test
 // library: this program is built into a directory of its own with the test
 // library beside it as "fmod.dll".
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_module.h"
 #include "sound/sound.h"
 #include "tests/sound/testlib_view.h"

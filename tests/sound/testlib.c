@@ -1,13 +1,18 @@
 /* A small sound library for the binding tests, built several times: in full,
-   and once without each of the fifteen entry points (QZ_LACK = its slot).
-   QZ_IDENTITY tells the copies apart. Every call is logged for the test. */
+   and once without each of the fifteen entry points (QZ_LACK_<name> defined
+   for the one left out). QZ_IDENTITY tells the copies apart. Every call is
+   logged for the test under its slot number. */
+#include "base/sound_entries.h"
+
 #include <stdint.h>
 
-#ifndef QZ_LACK
-#define QZ_LACK (-1)
-#endif
-
 #define EXPORT __attribute__((visibility("default")))
+
+/* The entry points as the table gives them: a definition below that differs
+   in its signature does not compile. */
+#define QZ_TESTLIB_DECLARE(slot, name, bytes, result, parameters) EXPORT result name parameters;
+QZ_SOUND_ENTRIES(QZ_TESTLIB_DECLARE)
+#undef QZ_TESTLIB_DECLARE
 
 enum { LogRoom = 64 };
 static int64_t Log[LogRoom][4]; /* call code, then up to three arguments */
@@ -40,90 +45,90 @@ EXPORT int TestLibLogged(void) { return Logged; }
 /* Entry i of the log: its call code (the slot number) and arguments. */
 EXPORT const int64_t* TestLibLogAt(int i) { return Log[i]; }
 
-#if QZ_LACK != 0
+#ifndef QZ_LACK_FSOUND_Init
 EXPORT int FSOUND_Init(int rate, int channels, unsigned flags) {
-  Note(0, rate, channels, flags);
+  Note(SoundSlotInit, rate, channels, flags);
   return InitResult;
 }
 #endif
-#if QZ_LACK != 1
-EXPORT void FSOUND_Close(void) { Note(1, 0, 0, 0); }
+#ifndef QZ_LACK_FSOUND_Close
+EXPORT void FSOUND_Close(void) { Note(SoundSlotClose, 0, 0, 0); }
 #endif
-#if QZ_LACK != 2
+#ifndef QZ_LACK_FMUSIC_PlaySong
 EXPORT int FMUSIC_PlaySong(void* song) {
-  Note(2, (intptr_t)song, 0, 0);
+  Note(SoundSlotPlaySong, (intptr_t)song, 0, 0);
   return 1;
 }
 #endif
-#if QZ_LACK != 3
+#ifndef QZ_LACK_FMUSIC_StopSong
 EXPORT int FMUSIC_StopSong(void* song) {
-  Note(3, (intptr_t)song, 0, 0);
+  Note(SoundSlotStopSong, (intptr_t)song, 0, 0);
   return 1;
 }
 #endif
-#if QZ_LACK != 4
+#ifndef QZ_LACK_FMUSIC_LoadSong
 EXPORT void* FMUSIC_LoadSong(const char* name) {
-  Note(4, (intptr_t)name, 0, 0);
+  Note(SoundSlotLoadSong, (intptr_t)name, 0, 0);
   return Refuse ? 0 : &SongBytes;
 }
 #endif
-#if QZ_LACK != 5
+#ifndef QZ_LACK_FMUSIC_LoadSongMemory
 EXPORT void* FMUSIC_LoadSongMemory(const void* data, int length) {
-  Note(5, (intptr_t)data, length, 0);
+  Note(SoundSlotLoadSongMemory, (intptr_t)data, length, 0);
   return Refuse ? 0 : &SongBytes;
 }
 #endif
-#if QZ_LACK != 6
+#ifndef QZ_LACK_FMUSIC_GetOrder
 EXPORT int FMUSIC_GetOrder(void* song) {
-  Note(6, (intptr_t)song, 0, 0);
+  Note(SoundSlotGetOrder, (intptr_t)song, 0, 0);
   return 3;
 }
 #endif
-#if QZ_LACK != 7
+#ifndef QZ_LACK_FMUSIC_GetRow
 EXPORT int FMUSIC_GetRow(void* song) {
-  Note(7, (intptr_t)song, 0, 0);
+  Note(SoundSlotGetRow, (intptr_t)song, 0, 0);
   return 17;
 }
 #endif
-#if QZ_LACK != 8
+#ifndef QZ_LACK_FSOUND_SetHWND
 EXPORT int FSOUND_SetHWND(void* window) {
-  Note(8, (intptr_t)window, 0, 0);
+  Note(SoundSlotSetHwnd, (intptr_t)window, 0, 0);
   return 1;
 }
 #endif
-#if QZ_LACK != 9
+#ifndef QZ_LACK_FSOUND_SetPriority
 EXPORT int FSOUND_SetPriority(int a, int b) {
-  Note(9, a, b, 0);
+  Note(SoundSlotSetPriority, a, b, 0);
   return 1;
 }
 #endif
-#if QZ_LACK != 10
+#ifndef QZ_LACK_FSOUND_Sample_LoadMpeg
 EXPORT void* FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned mode) {
-  Note(10, index, (intptr_t)name, mode);
+  Note(SoundSlotLoadMpeg, index, (intptr_t)name, mode);
   return Refuse ? 0 : &SampleBytes;
 }
 #endif
-#if QZ_LACK != 11
+#ifndef QZ_LACK_FSOUND_Sample_LoadMpegMemory
 EXPORT void* FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
-  Note(11, index, (intptr_t)data, length);
+  Note(SoundSlotLoadMpegMemory, index, (intptr_t)data, length);
   return Refuse ? 0 : &SampleBytes;
 }
 #endif
-#if QZ_LACK != 12
+#ifndef QZ_LACK_FSOUND_PlaySound
 EXPORT int FSOUND_PlaySound(int channel, void* sample) {
-  Note(12, channel, (intptr_t)sample, 0);
+  Note(SoundSlotPlaySound, channel, (intptr_t)sample, 0);
   return 3;
 }
 #endif
-#if QZ_LACK != 13
+#ifndef QZ_LACK_FSOUND_GetCurrentPosition
 EXPORT unsigned FSOUND_GetCurrentPosition(int channel) {
-  Note(13, channel, 0, 0);
+  Note(SoundSlotGetCurrentPosition, channel, 0, 0);
   return channel == 3 ? 4410u : 0u;
 }
 #endif
-#if QZ_LACK != 14
+#ifndef QZ_LACK_FSOUND_StopSound
 EXPORT int FSOUND_StopSound(int channel) {
-  Note(14, channel, 0, 0);
+  Note(SoundSlotStopSound, channel, 0, 0);
   return 1;
 }
 #endif

@@ -3,7 +3,7 @@
 // compared with a reference decode, the position against the wall clock,
 // the silent output without a device, loads that must be accepted or
 // refused, and a tracker module's order and row.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_module.h"
 #include "sound/sound.h"
 #include "tests/soundlib/mp3_sweep.h"

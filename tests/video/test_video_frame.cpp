@@ -1,5 +1,5 @@
 // The frame buffer and its presentation over the fake bitmap and display.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_bitmap.h"
 #include "platform/plat_display.h"
 #include "platform/plat_window.h"

@@ -1,5 +1,5 @@
 // Opening and closing the video device over the fake window and display.
-#include "app/cmdline.h"
+#include "base/syserror.h"
 #include "platform/plat_display.h"
 #include "platform/plat_window.h"
 #include "tests/fake/fake_platform.h"

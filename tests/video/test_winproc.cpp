@@ -1,6 +1,6 @@
 // The demo window's procedure, reached through the fake layer's dispatch.
-#include "app/cmdline.h"
 #include "app/winproc.h"
+#include "base/syserror.h"
 #include "platform/plat_window.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_video.h"
@@ -22,6 +22,7 @@ class WinProc : public ::testing::Test {
   void SetUp() override {
     FakeReset();
     SystemError = 0;
+    SetWindowProcedure(WindowProcedure);
     ASSERT_TRUE(OpenVideo(320, 256, ModeWindow));
     window = VideoWindow();
     QuitRequested = 0;

@@ -4,8 +4,8 @@
 //
 //   qz_video_xvfb show MODE      MODE: window, auto, 16, 15, 24, surface
 //   qz_video_xvfb check MODE DEPTH IMAGE.ppm
-#include "app/cmdline.h"
 #include "app/winproc.h"
+#include "base/syserror.h"
 #include "platform/plat_system.h"
 #include "platform/plat_window.h"
 #include "tests/common/ppm.h"
@@ -54,6 +54,7 @@ uint32_t AtDepth(uint32_t value, uint32_t depth) {
 int Show(const char* mode) {
   bool opened = false;
   bool windowed = std::strcmp(mode, "window") == 0;
+  SetWindowProcedure(WindowProcedure);
   if (windowed) {
     opened = OpenVideo(Width, WindowHeight, ModeWindow);
   } else if (std::strcmp(mode, "surface") == 0) {

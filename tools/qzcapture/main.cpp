@@ -1,8 +1,8 @@
 // qzcapture: renders the whole presentation of a program file to a video
 // file, on a virtual clock, faster than real time and the same on every run.
+#include "content/lib/pngwrite.h"
 #include "tools/qzcapture/encode.h"
 #include "tools/qzcapture/music.h"
-#include "tools/qzcapture/png.h"
 #include "tools/qzcapture/render.h"
 
 #include <cerrno>
@@ -165,6 +165,23 @@ uint64_t FrameHash(const uint32_t* frame) {
   return h;
 }
 
+// A frame enlarged for a PNG file: each pixel `scale` times across and down.
+struct ScaledFrame {
+  const uint32_t* frame;  // 0x00RRGGBB, CaptureWidth x CaptureHeight
+  uint32_t scale;
+};
+
+void ScaledRow(uint32_t y, png_byte* row, const void* context) {
+  const auto& f = *static_cast<const ScaledFrame*>(context);
+  const uint32_t* source = f.frame + static_cast<size_t>(y / f.scale) * CaptureWidth;
+  for (uint32_t x = 0; x < CaptureWidth * f.scale; x++) {
+    uint32_t v = source[x / f.scale];
+    row[3 * x] = static_cast<png_byte>(v >> 16);
+    row[3 * x + 1] = static_cast<png_byte>(v >> 8);
+    row[3 * x + 2] = static_cast<png_byte>(v);
+  }
+}
+
 bool TakeFrame(const uint32_t* frame, uint64_t index, void* context) {
   auto& c = *static_cast<Capture*>(context);
   const Options& o = *c.options;
@@ -178,7 +195,9 @@ bool TakeFrame(const uint32_t* frame, uint64_t index, void* context) {
   if (!o.pngDir.empty() && index % o.every == 0) {
     char name[32];
     std::snprintf(name, sizeof name, "/frame_%06" PRIu64 ".png", index);
-    if (!WritePng(o.pngDir + name, frame, CaptureWidth, CaptureHeight, o.scale, c.error)) {
+    ScaledFrame scaled{frame, o.scale};
+    content::PngFormat format{CaptureWidth * o.scale, CaptureHeight * o.scale, nullptr, -1};
+    if (!content::WritePng(o.pngDir + name, format, ScaledRow, &scaled, c.error)) {
       return false;
     }
   }

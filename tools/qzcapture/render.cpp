@@ -1,9 +1,10 @@
 // Rendering the presentation on the virtual platform.
 #include "tools/qzcapture/render.h"
 
-#include "app/cmdline.h"
 #include "app/runloop.h"
 #include "app/startup.h"
+#include "base/names.h"
+#include "base/syserror.h"
 #include "demo/fade.h"
 #include "demo/script.h"
 #include "platform/virtual/virtual.h"
@@ -12,6 +13,7 @@
 #include "video/video.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -50,19 +52,11 @@ void OnPresent(const uint32_t* pixels, uint32_t width, uint32_t height, uint64_t
   }
 }
 
-const char* StartError(uint32_t code) {
-  switch (code) {
-    case ErrorArchive:
-      return "the program file holds no usable archive (missing item or damaged data)";
-    case ErrorSound:
-      return "the music was refused";
-    case ErrorFrameBuffer:
-      return "no memory for the frame";
-    case ErrorTickTimer:
-      return "the tick timer did not start";
-    default:
-      return "the window could not be opened";
-  }
+// Why start-up stopped, in the words of the exit-code table.
+std::string StartError(uint32_t code) {
+  const char* meaning = ExitCodeMeaning(code);
+  return "start-up ended with exit code " + std::to_string(code) + ": " +
+         (meaning != nullptr ? meaning : "a code the presentation does not use");
 }
 
 }  // namespace

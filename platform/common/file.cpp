@@ -1,5 +1,5 @@
-// The program's own file, once open: plain POSIX descriptors. Shared by the
-// Linux layer and the virtual platform; each opens the file its own way.
+// The program's own file, once open: plain POSIX descriptors, shared by every
+// backend that has them; each opens the file its own way.
 #include "platform/plat_file.h"
 
 #include <cerrno>

@@ -1,9 +1,9 @@
 // The decorated spelling of a stdcall routine's name, taken off.
-#include "platform/linux/symbol_name.h"
+#include "platform/common/symbol_name.h"
 
 #include <cstring>
 
-bool LinuxPlainSymbolName(const char* name, char* out, size_t room) {
+bool CommonPlainSymbolName(const char* name, char* out, size_t room) {
   size_t len = std::strlen(name);
   const char* at = std::strrchr(name, '@');
   bool decorated = len > 2 && name[0] == '_' && at != nullptr && at > name + 1 && at[1] != '\0';

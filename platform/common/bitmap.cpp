@@ -1,17 +1,14 @@
-// Memory device contexts and the frame's bitmap: memory only, so the
-// virtual platform links this file as well. The copies into a window are
-// each layer's own PlatStretchBlt.
+// Memory device contexts and the frame's bitmap: memory only, so every
+// backend can share it. The copies into a window are each backend's own
+// PlatStretchBlt.
 #include "platform/plat_bitmap.h"
 
-#include "platform/linux/bitmap.h"
+#include "platform/common/bitmap.h"
+#include "platform/common/handles.h"
 
 #include <cstdlib>
 
 namespace {
-
-// Handles in ranges of their own, apart from windows and window contexts.
-constexpr uintptr_t MemoryDCBase = 0x2000;
-constexpr uintptr_t BitmapBase = 0x3000;
 
 constexpr int MemoryDCRoom = 4;
 constexpr int BitmapRoom = 4;
@@ -25,7 +22,7 @@ struct MemoryDC {
 
 struct Bitmap {
   bool used;
-  LinuxImage image;
+  CommonImage image;
 };
 
 MemoryDC MemoryDCs[MemoryDCRoom];
@@ -33,11 +30,11 @@ Bitmap Bitmaps[BitmapRoom];
 
 }  // namespace
 
-const LinuxImage* LinuxMemoryImage(uintptr_t dc) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom) {
+const CommonImage* CommonMemoryImage(uintptr_t dc) {
+  if (dc < CommonMemoryDCBase || dc >= CommonMemoryDCBase + MemoryDCRoom) {
     return nullptr;
   }
-  const MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
+  const MemoryDC& m = MemoryDCs[dc - CommonMemoryDCBase];
   return m.used && m.bitmap >= 0 ? &Bitmaps[m.bitmap].image : nullptr;
 }
 
@@ -45,7 +42,7 @@ uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
   for (int i = 0; i < MemoryDCRoom; i++) {
     if (!MemoryDCs[i].used) {
       MemoryDCs[i] = MemoryDC{true, -1};
-      return MemoryDCBase + static_cast<uintptr_t>(i);
+      return CommonMemoryDCBase + static_cast<uintptr_t>(i);
     }
   }
   return 0;
@@ -71,22 +68,22 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
       if (memory == nullptr) {
         return 0;
       }
-      Bitmaps[i] = Bitmap{true, LinuxImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
+      Bitmaps[i] = Bitmap{true, CommonImage{memory, info->biWidth, static_cast<int32_t>(height), info->biHeight > 0}};
       *bits = memory;
-      return BitmapBase + static_cast<uintptr_t>(i);
+      return CommonBitmapBase + static_cast<uintptr_t>(i);
     }
   }
   return 0;
 }
 
 uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
-  if (dc < MemoryDCBase || dc >= MemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - MemoryDCBase].used ||
-      object < BitmapBase || object >= BitmapBase + BitmapRoom || !Bitmaps[object - BitmapBase].used) {
+  if (dc < CommonMemoryDCBase || dc >= CommonMemoryDCBase + MemoryDCRoom || !MemoryDCs[dc - CommonMemoryDCBase].used ||
+      object < CommonBitmapBase || object >= CommonBitmapBase + BitmapRoom || !Bitmaps[object - CommonBitmapBase].used) {
     return 0;
   }
-  MemoryDC& m = MemoryDCs[dc - MemoryDCBase];
-  uintptr_t previous = m.bitmap >= 0 ? BitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
-  m.bitmap = static_cast<int>(object - BitmapBase);
+  MemoryDC& m = MemoryDCs[dc - CommonMemoryDCBase];
+  uintptr_t previous = m.bitmap >= 0 ? CommonBitmapBase + static_cast<uintptr_t>(m.bitmap) : 0;
+  m.bitmap = static_cast<int>(object - CommonBitmapBase);
   return previous;
 }
 

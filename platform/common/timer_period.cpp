@@ -1,6 +1,6 @@
-// The timer's resolutions: shared by the Linux layer's timer thread and the
-// virtual platform's clock, which both keep 1 ms ticks whatever resolution
-// is requested, so any value in range is granted.
+// The timer's resolutions, shared by the backends that keep 1 ms ticks
+// whatever resolution is requested (the Linux timer thread, the virtual
+// clock), so any value in range is granted.
 #include "platform/plat_timer.h"
 
 namespace {
