@@ -413,7 +413,7 @@ TEST_F(CaptureTest, VideoFileCarriesPictureAndMusicInStep) {
 TEST_F(CaptureTest, VideoFileIsTheSameBytesOnEveryRun) {
   // Scaled, so that the scaler's own threads have work to share; one run
   // may use every core, the other only one, as on a smaller machine.
-  constexpr uint32_t VideoFps = 4;
+  constexpr uint32_t VideoFps = 2;
   std::string first = dir_ + "/same1.mp4";
   std::string second = dir_ + "/same2.mp4";
   RunResult r = RunCapture({"--out", first, "--scale", "2"}, nullptr, VideoFps);
