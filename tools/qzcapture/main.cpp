@@ -33,7 +33,8 @@ const char Usage[] =
     "  --out FILE     the video file (needs the ffmpeg program)\n"
     "  --program FILE the program file (default build/dist/QZ_Quillwave2k.exe)\n"
     "  --fps N        frames per second (default 60)\n"
-    "  --scale N      whole enlargement factor, nearest neighbour (default 3)\n"
+    "  --scale N      whole enlargement factor, nearest neighbour (default 3,\n"
+    "                 1 with --lossless)\n"
     "  --lossless     code the frames without loss (H.264 in RGB at quantiser\n"
     "                 0): every decoded frame is the rendered frame\n"
     "  --png DIR      also every Nth frame as DIR/frame_NNNNNN.png\n"
@@ -47,6 +48,7 @@ struct Options {
   std::string program = DefaultProgram;
   uint32_t fps = DefaultFps;
   uint32_t scale = DefaultScale;
+  bool scaleGiven = false;
   bool lossless = false;
   std::string pngDir;
   uint32_t every = 1;
@@ -104,6 +106,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       numberOk = ParseNumber(value, 1, MaxFps, o.fps);
     } else if (name == "--scale") {
       numberOk = ParseNumber(value, 1, MaxScale, o.scale);
+      o.scaleGiven = true;
     } else if (name == "--every") {
       numberOk = ParseNumber(value, 1, UINT32_MAX, o.every);
       o.everyGiven = true;
@@ -125,6 +128,11 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
   if (o.lossless && o.out.empty()) {
     error = "--lossless needs --out";
     return false;
+  }
+  // A lossless file is for keeping and editing: the frames as rendered.
+  // Enlarged, it grows and codes slower than real time.
+  if (o.lossless && !o.scaleGiven) {
+    o.scale = 1;
   }
   if (o.everyGiven && o.pngDir.empty()) {
     error = "--every needs --png";
