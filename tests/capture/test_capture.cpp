@@ -2,13 +2,16 @@
 // are the same on every run, the music starts on the frame where the script
 // enters its music row, frames at known times show the picture at the fade
 // level the script gives there, the video file carries the picture and the
-// music in step, and bad input ends with one clear line and status 1.
+// music in step, is the same bytes on every run and, coded without loss,
+// decodes to the very frames rendered, and bad input ends with one clear
+// line and status 1.
 #include "demo/fade.h"
 #include "tests/common/program_items.h"
 #include "tools/packlib/packlib.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -144,6 +147,26 @@ class CaptureTest : public testing::Test {
 
   static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }
 
+  // The capture with this process, and so ffmpeg under it, kept to one
+  // processor: ffmpeg and x264 size their thread pools by what they may use.
+  RunResult RunCaptureOnOneCore(std::vector<std::string> extra, uint32_t fps) {
+    cpu_set_t all;
+    CPU_ZERO(&all);
+    EXPECT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; cpu++) {
+      if (CPU_ISSET(cpu, &all)) {
+        CPU_SET(cpu, &one);
+        break;
+      }
+    }
+    EXPECT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    RunResult r = RunCapture(extra, nullptr, fps);
+    EXPECT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
+    return r;
+  }
+
   RunResult RunCapture(std::vector<std::string> extra, const char* path = nullptr, uint32_t fps = Fps) {
     std::vector<std::string> args = {QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", std::to_string(fps)};
     args.insert(args.end(), extra.begin(), extra.end());
@@ -236,6 +259,36 @@ std::vector<uint32_t> ReadScaledPng(const std::string& path) {
   }
   EXPECT_EQ(blotches, 0u) << "nearest-neighbour enlargement repeats each pixel";
   return frame;
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The hash of every picture frame the video decodes to, in order, each
+// frame brought back to the renderer's 0x00RRGGBB words.
+std::vector<std::string> DecodedFrameHashes(const std::string& video) {
+  std::vector<std::string> hashes;
+  std::string command = "ffmpeg -v error -i '" + video +
+                        "' -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -";
+  std::FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
+    return hashes;
+  }
+  std::vector<uint8_t> rgb(Pixels * 3);
+  std::vector<uint32_t> frame(Pixels);
+  while (std::fread(rgb.data(), 1, rgb.size(), p) == rgb.size()) {
+    for (uint32_t i = 0; i < Pixels; i++) {
+      frame[i] = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
+    }
+    hashes.push_back(FrameHash(frame));
+  }
+  EXPECT_EQ(pclose(p), 0) << command;
+  return hashes;
 }
 
 size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
@@ -357,6 +410,47 @@ TEST_F(CaptureTest, VideoFileCarriesPictureAndMusicInStep) {
   EXPECT_NEAR(inVideo, expected, SampleRate / 1000) << "within a millisecond";
 }
 
+TEST_F(CaptureTest, VideoFileIsTheSameBytesOnEveryRun) {
+  // Scaled, so that the scaler's own threads have work to share; one run
+  // may use every core, the other only one, as on a smaller machine.
+  constexpr uint32_t VideoFps = 2;
+  std::string first = dir_ + "/same1.mp4";
+  std::string second = dir_ + "/same2.mp4";
+  RunResult r = RunCapture({"--out", first, "--scale", "2"}, nullptr, VideoFps);
+  ASSERT_EQ(r.status, 0) << r.stderrText;
+  r = RunCaptureOnOneCore({"--out", second, "--scale", "2"}, VideoFps);
+  ASSERT_EQ(r.status, 0) << r.stderrText;
+  std::string a = FileBytes(first);
+  std::string b = FileBytes(second);
+  ASSERT_GT(a.size(), 10000u);
+  EXPECT_EQ(a.size(), b.size());
+  EXPECT_TRUE(a == b) << "the two files differ";
+}
+
+TEST_F(CaptureTest, LosslessVideoDecodesToTheRenderedFrames) {
+  constexpr uint32_t VideoFps = 2;
+  std::string out = dir_ + "/lossless.mp4";
+  std::string hashes = dir_ + "/lossless.txt";
+  // Without --scale: a lossless file keeps the frames at their own size.
+  RunResult r = RunCapture({"--out", out, "--lossless", "--hashes", hashes}, nullptr, VideoFps);
+  ASSERT_EQ(r.status, 0) << r.stderrText;
+  Hashes h = ReadHashes(hashes);
+  ASSERT_EQ(h.count, static_cast<long>(h.frames.size()));
+  std::vector<std::string> decoded = DecodedFrameHashes(out);
+  ASSERT_EQ(decoded.size(), h.frames.size());
+  size_t wrong = 0;
+  for (size_t i = 0; i < decoded.size(); i++) {
+    if (decoded[i] != h.frames[i] && wrong++ < 5) {
+      ADD_FAILURE() << "frame " << i << " decodes to another picture";
+    }
+  }
+  EXPECT_EQ(wrong, 0u) << "frames that differ";
+  // The music still rides along in the lossless file.
+  std::string probe = CommandOutput("ffprobe -v error -show_entries stream=codec_name -of default=nw=1 '" + out + "'");
+  EXPECT_NE(probe.find("codec_name=h264"), std::string::npos) << probe;
+  EXPECT_NE(probe.find("codec_name=aac"), std::string::npos) << probe;
+}
+
 TEST_F(CaptureTest, BadInputEndsWithOneLineAndStatusOne) {
   auto expectFailure = [&](std::vector<std::string> args, const std::string& words, const char* path = nullptr) {
     RunResult r = RunCapture(args, path);
@@ -378,6 +472,7 @@ TEST_F(CaptureTest, BadInputEndsWithOneLineAndStatusOne) {
   expectFailure({"--hashes", hashes, "--fps", "0"}, "--fps needs a whole number");
   expectFailure({"--hashes", hashes, "--scale", "x"}, "--scale needs a whole number");
   expectFailure({"--hashes", hashes, "--every", "3"}, "--every needs --png");
+  expectFailure({"--hashes", hashes, "--lossless"}, "--lossless needs --out");
   expectFailure({"--hashes", hashes, "--speed", "2"}, "unknown option");
   expectFailure({}, "--out is required");
 }

@@ -1,5 +1,7 @@
 // The video file through the ffmpeg command-line tool: raw frames down a
 // pipe into an H.264 encoder, then the music muxed in beside the picture.
+// Every setting is chosen so that the same frames give the same file bytes
+// with the same ffmpeg build, whatever the machine's core count or load.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -13,11 +15,17 @@ struct VideoEncoder {
   int input = -1;   // the pipe its raw frames go down
 };
 
+// How the picture is coded.
+enum class VideoCoding {
+  Compact,    // H.264 in yuv420p at a high quality: small, plays everywhere
+  Lossless,   // H.264 in RGB at quantiser 0: decodes to the very frames
+};
+
 // Starts ffmpeg reading 320 x 240 frames of 0x00RRGGBB values at `fps`,
-// scaling them by `scale` (nearest neighbour) into H.264 (yuv420p) in `out`,
-// without sound. False, with `error` set, when it cannot be started.
-bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, const std::string& out,
-                       VideoEncoder& encoder, std::string& error);
+// scaling them by `scale` (nearest neighbour) into H.264 in `out`, without
+// sound. False, with `error` set, when it cannot be started.
+bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, VideoCoding coding,
+                       const std::string& out, VideoEncoder& encoder, std::string& error);
 
 // One frame down the pipe. False when ffmpeg has gone.
 bool EncodeFrame(VideoEncoder& encoder, const uint32_t* frame, size_t pixels);

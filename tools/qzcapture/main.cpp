@@ -27,13 +27,16 @@ constexpr double ProgressSeconds = 0.25;   // between progress lines
 
 const char Usage[] =
     "usage: qzcapture --out FILE.mp4 [--program FILE] [--fps N] [--scale N]\n"
-    "                 [--png DIR --every N] [--hashes FILE]\n"
+    "                 [--lossless] [--png DIR --every N] [--hashes FILE]\n"
     "Renders the whole presentation of a program file to an H.264 video with\n"
     "the music as its sound track.\n"
     "  --out FILE     the video file (needs the ffmpeg program)\n"
     "  --program FILE the program file (default build/dist/QZ_Quillwave2k.exe)\n"
     "  --fps N        frames per second (default 60)\n"
-    "  --scale N      whole enlargement factor, nearest neighbour (default 3)\n"
+    "  --scale N      whole enlargement factor, nearest neighbour (default 3,\n"
+    "                 1 with --lossless)\n"
+    "  --lossless     code the frames without loss (H.264 in RGB at quantiser\n"
+    "                 0): every decoded frame is the rendered frame\n"
     "  --png DIR      also every Nth frame as DIR/frame_NNNNNN.png\n"
     "  --every N      with --png: every Nth frame (default 1)\n"
     "  --hashes FILE  one line per frame, 'index hash' (64-bit FNV-1a of the\n"
@@ -45,6 +48,8 @@ struct Options {
   std::string program = DefaultProgram;
   uint32_t fps = DefaultFps;
   uint32_t scale = DefaultScale;
+  bool scaleGiven = false;
+  bool lossless = false;
   std::string pngDir;
   uint32_t every = 1;
   bool everyGiven = false;
@@ -87,6 +92,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     std::string name = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     bool numberOk = true;
+    if (name == "--lossless") {
+      o.lossless = true;
+      continue;   // takes no value
+    }
     if (name == "--out" || name == "--program" || name == "--png" || name == "--hashes") {
       if (value == nullptr || *value == '\0') {
         error = name + " needs a file name";
@@ -97,6 +106,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       numberOk = ParseNumber(value, 1, MaxFps, o.fps);
     } else if (name == "--scale") {
       numberOk = ParseNumber(value, 1, MaxScale, o.scale);
+      o.scaleGiven = true;
     } else if (name == "--every") {
       numberOk = ParseNumber(value, 1, UINT32_MAX, o.every);
       o.everyGiven = true;
@@ -114,6 +124,15 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
   if (o.out.empty() && o.hashes.empty()) {
     error = "--out is required";
     return false;
+  }
+  if (o.lossless && o.out.empty()) {
+    error = "--lossless needs --out";
+    return false;
+  }
+  // A lossless file is for keeping and editing: the frames as rendered.
+  // Enlarged, it grows and codes slower than real time.
+  if (o.lossless && !o.scaleGiven) {
+    o.scale = 1;
   }
   if (o.everyGiven && o.pngDir.empty()) {
     error = "--every needs --png";
@@ -230,7 +249,8 @@ int Run(const Options& o) {
       return Fail("cannot make a temporary directory: " + std::string(std::strerror(errno)));
     }
     temp.path = pattern;
-    if (!StartVideoEncoder(ffmpeg, o.fps, o.scale, temp.path + "/video.mp4", c.encoder, c.error)) {
+    VideoCoding coding = o.lossless ? VideoCoding::Lossless : VideoCoding::Compact;
+    if (!StartVideoEncoder(ffmpeg, o.fps, o.scale, coding, temp.path + "/video.mp4", c.encoder, c.error)) {
       return Fail(c.error);
     }
   }

@@ -37,10 +37,19 @@ std::vector<uint8_t> WavHeader(uint32_t rate, uint64_t frames) {
   return h;
 }
 
+// libmpg123's plain C synthesis. Left to itself the library picks the
+// fastest routine the processor offers, and those round differently, so the
+// sound track (and the video file's bytes) would follow the processor.
+constexpr char PortableDecoder[] = "generic";
+
 // A decoder set up as the sound library sets up its own: no gapless
 // trimming, 16-bit stereo at the stream's own rate, fed from memory.
 mpg123_handle* OpenDecoder(const uint8_t* mp3, uint32_t length) {
-  mpg123_handle* decoder = mpg123_new(nullptr, nullptr);
+  mpg123_handle* decoder = mpg123_new(PortableDecoder, nullptr);
+  if (decoder == nullptr) {
+    // A library built without it still decodes, only less portably.
+    decoder = mpg123_new(nullptr, nullptr);
+  }
   if (decoder == nullptr) {
     return nullptr;
   }
