@@ -1,0 +1,48 @@
+// The frame's bitmap on Windows: a DIB section held by a memory device
+// context, copied into the window by GDI.
+#include "platform/plat_bitmap.h"
+
+#include <windows.h>
+
+static_assert(sizeof(BITMAPINFOHEADER) == BitmapHeaderSize);
+
+uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
+  return reinterpret_cast<uintptr_t>(CreateCompatibleDC(reinterpret_cast<HDC>(reference)));
+}
+
+uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_t usage, void** bits,
+                               uintptr_t section, uint32_t offset) {
+  BITMAPINFO native{};
+  native.bmiHeader.biSize = info->biSize;
+  native.bmiHeader.biWidth = info->biWidth;
+  native.bmiHeader.biHeight = info->biHeight;
+  native.bmiHeader.biPlanes = info->biPlanes;
+  native.bmiHeader.biBitCount = info->biBitCount;
+  native.bmiHeader.biCompression = info->biCompression;
+  native.bmiHeader.biSizeImage = info->biSizeImage;
+  native.bmiHeader.biXPelsPerMeter = info->biXPelsPerMeter;
+  native.bmiHeader.biYPelsPerMeter = info->biYPelsPerMeter;
+  native.bmiHeader.biClrUsed = info->biClrUsed;
+  native.bmiHeader.biClrImportant = info->biClrImportant;
+  native.bmiColors[0] = RGBQUAD{};
+  HBITMAP bitmap = CreateDIBSection(reinterpret_cast<HDC>(dc), &native, usage, bits,
+                                    reinterpret_cast<HANDLE>(section), offset);
+  return reinterpret_cast<uintptr_t>(bitmap);
+}
+
+uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
+  return reinterpret_cast<uintptr_t>(SelectObject(reinterpret_cast<HDC>(dc), reinterpret_cast<HGDIOBJ>(object)));
+}
+
+bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
+  return BitBlt(reinterpret_cast<HDC>(destination), x, y, width, height, reinterpret_cast<HDC>(source), sourceX,
+                sourceY, rasterOperation) != 0;
+}
+
+bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
+                    int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
+                    uint32_t rasterOperation) {
+  return StretchBlt(reinterpret_cast<HDC>(destination), x, y, width, height, reinterpret_cast<HDC>(source),
+                    sourceX, sourceY, sourceWidth, sourceHeight, rasterOperation) != 0;
+}

@@ -1,0 +1,162 @@
+// The demo window on Windows: its class, its messages, its device context
+// and the mouse pointer. The system's window procedure takes 32-bit message
+// values; a 64-bit window procedure receives pointer-sized ones, so each
+// class is registered with a thunk that calls the system's procedure and
+// remembers the full values for the default handling.
+#include "platform/plat_window.h"
+
+#include <cstring>
+#include <windows.h>
+
+namespace {
+
+constexpr int ClassRoom = 4;
+constexpr size_t ClassNameRoom = 64;
+
+struct ClassRecord {
+  bool used;
+  char name[ClassNameRoom];
+  PlatWindowProcedure procedure;
+};
+
+// A message as Windows delivered it, pointer-sized values whole.
+struct NativeMessage {
+  HWND window;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// The layer's state. Main thread only: window procedures run on the thread
+// that made the window, inside its message calls.
+ClassRecord Classes[ClassRoom];          // registered classes, each with its thunk
+const NativeMessage* Innermost = nullptr;  // message the innermost thunk is handling
+MSG Taken;                               // the last message PlatPeekMessage removed
+PlatMessage TakenAsGiven;                // ... as it was handed to the system
+
+// The system's procedure for class `Index`, called with the values it takes.
+template <int Index>
+LRESULT CALLBACK ClassThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  PlatWindowProcedure procedure = Classes[Index].procedure;
+  if (procedure == nullptr) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  // Default handling inside the procedure may send further messages; each
+  // level restores the one outside it.
+  NativeMessage here{window, message, wParam, lParam};
+  const NativeMessage* outer = Innermost;
+  Innermost = &here;
+  LRESULT result = procedure(reinterpret_cast<uintptr_t>(window), message, static_cast<uint32_t>(wParam),
+                             static_cast<uint32_t>(lParam));
+  Innermost = outer;
+  return result;
+}
+
+constexpr WNDPROC Thunks[ClassRoom] = {ClassThunk<0>, ClassThunk<1>, ClassThunk<2>, ClassThunk<3>};
+
+bool SameAsGiven(const NativeMessage& native, uintptr_t window, uint32_t message, uint32_t wParam,
+                 uint32_t lParam) {
+  return reinterpret_cast<uintptr_t>(native.window) == window && native.message == message &&
+         static_cast<uint32_t>(native.wParam) == wParam && static_cast<uint32_t>(native.lParam) == lParam;
+}
+
+// The message taken from the queue, whole, when `message` is what the system
+// was given for it; otherwise one made from the values the system holds.
+const MSG* NativeOf(const PlatMessage* message, MSG* scratch) {
+  if (message->window == TakenAsGiven.window && message->message == TakenAsGiven.message &&
+      message->wParam == TakenAsGiven.wParam && message->lParam == TakenAsGiven.lParam) {
+    return &Taken;
+  }
+  *scratch = MSG{};
+  scratch->hwnd = reinterpret_cast<HWND>(message->window);
+  scratch->message = message->message;
+  scratch->wParam = message->wParam;
+  scratch->lParam = static_cast<int32_t>(message->lParam);
+  return scratch;
+}
+
+}  // namespace
+
+bool PlatPeekMessage(PlatMessage* message) {
+  if (!PeekMessageA(&Taken, nullptr, 0, 0, PM_REMOVE)) {
+    return false;
+  }
+  TakenAsGiven = PlatMessage{reinterpret_cast<uintptr_t>(Taken.hwnd), Taken.message,
+                             static_cast<uint32_t>(Taken.wParam), static_cast<uint32_t>(Taken.lParam)};
+  *message = TakenAsGiven;
+  return true;
+}
+
+void PlatTranslateMessage(const PlatMessage* message) {
+  MSG scratch;
+  TranslateMessage(NativeOf(message, &scratch));
+}
+
+intptr_t PlatDispatchMessage(const PlatMessage* message) {
+  MSG scratch;
+  return DispatchMessageA(NativeOf(message, &scratch));
+}
+
+intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
+  // Pointers in wParam or lParam (creation records, sizes, texts) reach the
+  // default handling whole.
+  if (Innermost != nullptr && SameAsGiven(*Innermost, window, message, wParam, lParam)) {
+    return DefWindowProcA(Innermost->window, Innermost->message, Innermost->wParam, Innermost->lParam);
+  }
+  return DefWindowProcA(reinterpret_cast<HWND>(window), message, wParam, static_cast<int32_t>(lParam));
+}
+
+uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)); }
+
+bool PlatRegisterClass(const PlatWindowClass* windowClass) {
+  if (windowClass == nullptr || windowClass->className == nullptr ||
+      std::strlen(windowClass->className) >= ClassNameRoom) {
+    return false;
+  }
+  int slot = -1;
+  for (int i = 0; i < ClassRoom && slot < 0; i++) {
+    if (!Classes[i].used || std::strcmp(Classes[i].name, windowClass->className) == 0) {
+      slot = i;
+    }
+  }
+  if (slot < 0) {
+    return false;
+  }
+  ClassRecord& record = Classes[slot];
+  std::memcpy(record.name, windowClass->className, std::strlen(windowClass->className) + 1);
+  record.procedure = windowClass->procedure;
+  if (record.used) {
+    // Registered already: the thunk now calls the new procedure.
+    return true;
+  }
+  WNDCLASSA native{};
+  native.style = windowClass->style;
+  native.lpfnWndProc = Thunks[slot];
+  native.cbClsExtra = static_cast<int>(windowClass->classExtra);
+  native.cbWndExtra = static_cast<int>(windowClass->windowExtra);
+  native.hInstance = reinterpret_cast<HINSTANCE>(windowClass->instance);
+  native.lpszClassName = record.name;
+  record.used = RegisterClassA(&native) != 0;
+  return record.used;
+}
+
+uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
+                           int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
+  HWND window = CreateWindowExA(extendedStyle, className, title, style, x, y, width, height, nullptr, nullptr,
+                                reinterpret_cast<HINSTANCE>(instance), nullptr);
+  return reinterpret_cast<uintptr_t>(window);
+}
+
+uintptr_t PlatGetDC(uintptr_t window) { return reinterpret_cast<uintptr_t>(GetDC(reinterpret_cast<HWND>(window))); }
+
+int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
+  return ReleaseDC(reinterpret_cast<HWND>(window), reinterpret_cast<HDC>(dc));
+}
+
+bool PlatShowWindow(uintptr_t window, int32_t command) {
+  return ShowWindow(reinterpret_cast<HWND>(window), command) != 0;
+}
+
+int32_t PlatShowCursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
+
+bool PlatDestroyWindow(uintptr_t window) { return DestroyWindow(reinterpret_cast<HWND>(window)) != 0; }

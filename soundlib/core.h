@@ -1,0 +1,76 @@
+// The sound library's portable core and what each system supplies to it.
+//
+// The core (core.cpp) holds the fifteen entry points' sample family: sample
+// slots decoded chunk by chunk on a thread of their own, the software
+// channels, the mixer, the positions, and the silent output that stands in
+// for a missing device. A system supplies three pieces: an output device
+// that calls SoundMix from its own thread, an MPEG decoder, and the module
+// family's player (or one that refuses every module).
+#pragma once
+#include "base/sound_entries.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+// The fifteen entry points as the table gives them, so a definition that
+// strays from its row does not compile. The core defines the sample
+// family's and the library's own, each system's module file the module
+// family's.
+#define QZ_SOUNDLIB_DECLARE(slot, name, bytes, result, parameters) extern "C" result name parameters;
+QZ_SOUND_ENTRIES(QZ_SOUNDLIB_DECLARE)
+#undef QZ_SOUNDLIB_DECLARE
+
+// One decoded stereo frame.
+struct SoundFrame {
+  int16_t left;
+  int16_t right;
+};
+
+constexpr int SoundOutputChannels = 2;   // stereo, interleaved
+constexpr int SoundDeviceFrames = 1024;  // one device buffer, frames (about 23 ms)
+
+// --- given by the core -------------------------------------------------------
+
+// Called by the output's own thread: renders `frames` frames into `out`
+// (interleaved stereo), or mixes and drops them when `out` is null.
+void SoundMix(int16_t* out, int frames);
+
+// Held by the mixer while it mixes one block; the module player takes it
+// around every change of a song that the mixer reads.
+extern std::mutex SoundMixLock;
+
+// The output rate while initialised, frames per second.
+int SoundMixRate();
+bool SoundInitialised();
+
+// --- given by each system: the output device ---------------------------------
+
+// Opens the device at `rate`, 16-bit stereo, and starts calling SoundMix
+// with SoundDeviceFrames frames at a time. False when no device can be had;
+// SoundOutputError then says why.
+bool SoundOutputOpen(int rate);
+// Returns once SoundMix is no longer called.
+void SoundOutputClose();
+const char* SoundOutputError();
+
+// --- given by each system: the MPEG decoder -----------------------------------
+
+struct SoundDecoder;
+
+// A decoder over a copy of `data`; null when it cannot start.
+SoundDecoder* SoundDecoderOpen(const void* data, size_t length);
+// Decodes up to `room` frames into `out` and returns how many it wrote; 0
+// with *ended set once the stream is done (or damaged beyond going on).
+// The rate is known after the first call that wrote a frame.
+uint32_t SoundDecoderRead(SoundDecoder* decoder, SoundFrame* out, uint32_t room, bool* ended);
+int SoundDecoderRate(const SoundDecoder* decoder);
+void SoundDecoderClose(SoundDecoder* decoder);
+
+// --- given by each system: the module family -----------------------------------
+
+// Called under SoundMixLock by the mixer: adds every playing song's next
+// `frames` frames to `sum` (interleaved stereo).
+void SoundModulesMix(int32_t* sum, int frames);
+// Called by FSOUND_Close: stops and frees every song.
+void SoundModulesFree();

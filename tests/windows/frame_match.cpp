@@ -1,0 +1,104 @@
+// Finds which frame of the opening a screenshot shows: the loading picture,
+// or the opening picture at one of its fade levels, each drawn by the
+// system's own routines. The frame's top-left pixel lies at (X, Y) of the
+// screen; WIDTH x HEIGHT of it are compared, every pixel exactly.
+// Usage: qz_frame_match PROGRAM-FILE SCREEN.ppm X Y WIDTH HEIGHT
+// Prints "loading" or "opening LEVEL" and exits 0 on a match; prints the
+// closest candidate and exits 1 otherwise; 2 on bad input.
+#include "archive/archive.h"
+#include "demo/draw.h"
+#include "demo/fade.h"
+#include "tests/common/ppm.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr uint32_t OpeningPaletteItem = 4;
+constexpr uint32_t OpeningPictureItem = 5;
+constexpr uint32_t LoadingPaletteItem = 8;
+constexpr uint32_t LoadingPictureItem = 9;
+
+uint32_t Frame[FramePixels];
+
+bool Number(const char* text, uint32_t* value) {
+  char* end = nullptr;
+  unsigned long v = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0' || v > PpmLargestSide) {
+    return false;
+  }
+  *value = static_cast<uint32_t>(v);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  uint32_t x0 = 0, y0 = 0, width = 0, height = 0;
+  if (argc != 7 || !Number(argv[3], &x0) || !Number(argv[4], &y0) || !Number(argv[5], &width) ||
+      !Number(argv[6], &height) || width == 0 || height == 0 || width > FrameWidth || height > FrameHeight) {
+    std::fprintf(stderr, "usage: qz_frame_match PROGRAM-FILE SCREEN.ppm X Y WIDTH HEIGHT\n");
+    return 2;
+  }
+  if (!ArchiveOpen(argv[1]) ||
+      !ArchiveReadCoded(OpeningPaletteItem, Pictures.openingPalette, sizeof Pictures.openingPalette) ||
+      !ArchiveReadCoded(OpeningPictureItem, Pictures.openingPicture, sizeof Pictures.openingPicture) ||
+      !ArchiveReadCoded(LoadingPaletteItem, Pictures.loadingPalette, sizeof Pictures.loadingPalette) ||
+      !ArchiveReadCoded(LoadingPictureItem, Pictures.loadingPicture, sizeof Pictures.loadingPicture)) {
+    std::fprintf(stderr, "%s: no opening or loading picture\n", argv[1]);
+    return 2;
+  }
+  ArchiveClose();
+  std::vector<uint32_t> screen;
+  uint32_t screenWidth = 0, screenHeight = 0;
+  if (!PpmRead(argv[2], screen, screenWidth, screenHeight) || x0 + width > screenWidth ||
+      y0 + height > screenHeight) {
+    std::fprintf(stderr, "%s: not a binary PPM holding the rectangle\n", argv[2]);
+    return 2;
+  }
+
+  FrameBuffer = Frame;
+  BuildFadeTable();
+  auto differing = [&]() {
+    uint32_t wrong = 0;
+    for (uint32_t y = 0; y < height; y++) {
+      for (uint32_t x = 0; x < width; x++) {
+        uint32_t want = Frame[y * FrameWidth + x] & 0x00FFFFFF;
+        if (screen[static_cast<size_t>(y0 + y) * screenWidth + x0 + x] != want) {
+          wrong++;
+        }
+      }
+    }
+    return wrong;
+  };
+
+  ShowLoadingPicture();
+  uint32_t fewest = differing();
+  int32_t closest = -1;  // -1: the loading picture
+  if (fewest == 0) {
+    std::printf("loading\n");
+    return 0;
+  }
+  for (int32_t level = FadeLevelBlack; level <= FadeLevelNormal; level++) {
+    FadeLevel.store(level);
+    ShowPicture(Pictures.openingPalette, Pictures.openingPicture);
+    uint32_t wrong = differing();
+    if (wrong == 0) {
+      std::printf("opening %d\n", level);
+      return 0;
+    }
+    if (wrong < fewest) {
+      fewest = wrong;
+      closest = level;
+    }
+  }
+  if (closest < 0) {
+    std::printf("no match: closest is the loading picture, %u of %u pixels differ\n", fewest, width * height);
+  } else {
+    std::printf("no match: closest is opening level %d, %u of %u pixels differ\n", closest, fewest,
+                width * height);
+  }
+  return 1;
+}

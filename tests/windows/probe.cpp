@@ -1,0 +1,27 @@
+// Reports what a running presentation has on the screen, for the Wine
+// stage: the display mode in force and where the demo window's client area
+// lies. Prints "mode WIDTH HEIGHT BITS" and, when the window exists,
+// "client X Y WIDTH HEIGHT" in screen coordinates.
+#include <cstdio>
+#include <windows.h>
+
+int main() {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+    std::printf("no mode\n");
+    return 1;
+  }
+  std::printf("mode %lu %lu %lu\n", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
+  HWND window = FindWindowA("QZClassName", nullptr);
+  if (window == nullptr) {
+    std::printf("no window\n");
+    return 0;
+  }
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right - client.left, client.bottom - client.top);
+  return 0;
+}
