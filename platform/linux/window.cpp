@@ -126,9 +126,9 @@ void Show(LinuxWindow* w) {
   w->relayout = false;
 }
 
-// Holds the caller until the window's next refresh is due: the window's
-// surface has no vertical sync, so this wait paces every present, and the
-// paints that put nothing up as well.
+// Holds the caller until the window's next refresh is due. The window's
+// surface has no vertical sync, so this wait paces every present (and the
+// paints that put nothing up), behind OpenGL's sync where that is used.
 void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
@@ -519,8 +519,12 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   // A 320x240 picture scaled by a whole factor is cheaper in plain memory
   // than through OpenGL, which on most Linux desktops without a driver of
   // their own (and under Xvfb) is itself software. There is no vertical
-  // sync to ask for: WaitForRefresh paces every present.
+  // sync to ask for: WaitForRefresh paces every present. A video driver
+  // with no window surface of its own (Wayland's) has only OpenGL.
   w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
+  if (w->renderer == nullptr) {
+    w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_PRESENTVSYNC);
+  }
   if (w->renderer == nullptr) {
     SDL_DestroyWindow(w->sdl);
     return 0;
