@@ -1,6 +1,6 @@
 // What a present decides without SDL: when a picture may go up, so that a
-// window is paced by the display's refresh even where the driver's vertical
-// sync is not honoured, and where the picture lands in a window of any size.
+// window is paced by the display's refresh without the driver's vertical
+// sync, and where the picture lands in a window of any size.
 // Plain arithmetic on the monotonic clock, so the tests run it directly.
 #pragma once
 #include <cstdint>
