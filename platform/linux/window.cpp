@@ -129,9 +129,9 @@ void Show(LinuxWindow* w) {
   w->relayout = false;
 }
 
-// Holds the caller until the window's next refresh is due. The window's
-// surface has no vertical sync, so this wait paces every present (and the
-// paints that put nothing up), behind OpenGL's sync where that is used.
+// Holds the caller until the window's next refresh is due. Without vertical
+// sync this wait paces every present; with it, only the paints that put
+// nothing up.
 void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
@@ -490,7 +490,11 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
     SDL_UnlockTexture(w->picture);
   }
   RememberShown(shown, image);
-  WaitForRefresh(w);
+  // A present that waits for the refresh itself needs no wait of ours too:
+  // two waits out of phase would drop every other refresh.
+  if (!w->synced) {
+    WaitForRefresh(w);
+  }
   Show(w);
 }
 
@@ -596,6 +600,9 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   if (w->renderer == nullptr) {
     w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_PRESENTVSYNC);
   }
+  SDL_RendererInfo info{};
+  w->synced = w->renderer != nullptr && SDL_GetRendererInfo(w->renderer, &info) == 0 &&
+              (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   if (w->renderer == nullptr) {
     SDL_DestroyWindow(w->sdl);
     return 0;
