@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
+
+#include <strings.h>
 
 namespace {
 
@@ -38,4 +41,34 @@ LinuxPlacement LinuxPlacePicture(int32_t width, int32_t height, int32_t outputWi
   p.x = std::max(0, (outputWidth - p.width) / 2);
   p.y = std::max(0, (outputHeight - p.height) / 2);
   return p;
+}
+
+namespace {
+
+// Whether `text` contains `word`, ignoring the case of ASCII letters.
+bool ContainsWord(const char* text, const char* word) {
+  size_t length = std::strlen(word);
+  for (const char* at = text; *at != '\0'; at++) {
+    if (strncasecmp(at, word, length) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool LinuxUseAcceleratedRenderer(const LinuxRendererProbe& probe) {
+  if (!probe.accelerated || !probe.vsync || probe.name == nullptr || probe.glRenderer == nullptr ||
+      probe.glRenderer[0] == '\0' || std::strcmp(probe.name, "software") == 0) {
+    return false;
+  }
+  // Mesa's and others' rasterisers on the processor name themselves so.
+  const char* software[] = {"llvmpipe", "softpipe", "swrast", "software"};
+  for (const char* word : software) {
+    if (ContainsWord(probe.glRenderer, word)) {
+      return false;
+    }
+  }
+  return true;
 }

@@ -39,3 +39,17 @@ struct LinuxPlacement {
 // larger than the output is shown one to one from the top-left corner and
 // clipped, as a window clips what does not fit.
 LinuxPlacement LinuxPlacePicture(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight);
+
+// What SDL's accelerated renderer for a window turned out to be.
+struct LinuxRendererProbe {
+  const char* name;        // SDL's name for it ("opengl", "opengles2", ...)
+  bool accelerated;        // SDL counts it as accelerated
+  bool vsync;              // the driver granted vertical sync
+  const char* glRenderer;  // OpenGL's GL_RENDERER, or null where none was read
+};
+
+// Whether a window keeps that renderer: only real graphics hardware with
+// vertical sync. OpenGL drawn by the processor (Mesa's llvmpipe, softpipe or
+// swrast) costs more than the plain-memory path, so it is given up, as is a
+// renderer whose OpenGL could not be asked.
+bool LinuxUseAcceleratedRenderer(const LinuxRendererProbe& probe);

@@ -26,6 +26,7 @@ struct LinuxWindow {
   SDL_Rect restore;        // where a window goes back to after Alt+Enter; w 0 when it had none
   LinuxPacer pacer;        // when the next paint may go up
   bool relayout;           // the window changed size or place: the next paint shows again
+  bool synced;             // the renderer's present waits for the display's refresh itself
 };
 
 // Starts SDL's video once. False when there is no display to show anything

@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int ClassRoom = 4;
@@ -126,9 +129,9 @@ void Show(LinuxWindow* w) {
   w->relayout = false;
 }
 
-// Holds the caller until the window's next refresh is due. The window's
-// surface has no vertical sync, so this wait paces every present (and the
-// paints that put nothing up), behind OpenGL's sync where that is used.
+// Holds the caller until the window's next refresh is due. Without vertical
+// sync this wait paces every present; with it, only the paints that put
+// nothing up.
 void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
@@ -357,6 +360,57 @@ PlatMessage Translate(const SDL_Event& event) {
   return m;
 }
 
+// Whether the machine has a graphics device that an OpenGL driver of real
+// hardware could draw with. Without one OpenGL can only run on the
+// processor, and asking it would load Mesa into the process for nothing.
+bool HasGraphicsDevice() {
+  if (access("/dev/nvidiactl", F_OK) == 0) {
+    return true;
+  }
+  DIR* dri = opendir("/dev/dri");
+  if (dri == nullptr) {
+    return false;
+  }
+  bool found = false;
+  for (dirent* entry = readdir(dri); entry != nullptr && !found; entry = readdir(dri)) {
+    found = std::strncmp(entry->d_name, "card", 4) == 0 || std::strncmp(entry->d_name, "renderD", 7) == 0;
+  }
+  closedir(dri);
+  return found;
+}
+
+using GetStringProcedure = const unsigned char* (*)(unsigned int);
+constexpr unsigned int GlRendererName = 0x1F01;  // GL_RENDERER
+
+// SDL's accelerated renderer for the window with vertical sync, where real
+// graphics hardware draws it; otherwise null, and the renderer is gone.
+SDL_Renderer* HardwareRenderer(SDL_Window* window) {
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (renderer == nullptr) {
+    return nullptr;
+  }
+  LinuxRendererProbe probe{nullptr, false, false, nullptr};
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) == 0) {
+    probe.name = info.name;
+    probe.accelerated = (info.flags & SDL_RENDERER_ACCELERATED) != 0;
+    probe.vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  }
+  // A new OpenGL renderer leaves its context current on this window.
+  if (probe.name != nullptr && std::strncmp(probe.name, "opengl", 6) == 0 && SDL_GL_GetCurrentWindow() == window &&
+      SDL_GL_GetCurrentContext() != nullptr) {
+    auto getString = reinterpret_cast<GetStringProcedure>(SDL_GL_GetProcAddress("glGetString"));
+    if (getString != nullptr) {
+      probe.glRenderer = reinterpret_cast<const char*>(getString(GlRendererName));
+    }
+  }
+  if (LinuxUseAcceleratedRenderer(probe)) {
+    return renderer;
+  }
+  SDL_DestroyRenderer(renderer);
+  return nullptr;
+}
+
 }  // namespace
 
 // --- shared with the bitmap and display layers ------------------------------
@@ -436,7 +490,11 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
     SDL_UnlockTexture(w->picture);
   }
   RememberShown(shown, image);
-  WaitForRefresh(w);
+  // A present that waits for the refresh itself needs no wait of ours too:
+  // two waits out of phase would drop every other refresh.
+  if (!w->synced) {
+    WaitForRefresh(w);
+  }
   Show(w);
 }
 
@@ -516,15 +574,35 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   if (w->sdl == nullptr) {
     return 0;
   }
-  // A 320x240 picture scaled by a whole factor is cheaper in plain memory
-  // than through OpenGL, which on most Linux desktops without a driver of
-  // their own (and under Xvfb) is itself software. There is no vertical
-  // sync to ask for: WaitForRefresh paces every present. A video driver
-  // with no window surface of its own (Wayland's) has only OpenGL.
-  w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
+  // Real graphics hardware shows the picture in step with the display's
+  // refresh, so nothing tears.
+  if (HasGraphicsDevice()) {
+    w->renderer = HardwareRenderer(w->sdl);
+  }
+  if (w->renderer == nullptr && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_OPENGL) != 0) {
+    // The probe made the window one for OpenGL; a fresh window puts the
+    // plain-memory path back as it is without the probe, and SDL lets go
+    // of OpenGL (Mesa itself stays mapped, its threads idle).
+    SDL_DestroyWindow(w->sdl);
+    w->sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);
+    if (w->sdl == nullptr) {
+      return 0;
+    }
+  }
+  // Otherwise a 320x240 picture scaled by a whole factor is cheaper in plain
+  // memory than through OpenGL, which on most Linux desktops without a
+  // driver of their own (and under Xvfb) is itself software. There is no
+  // vertical sync to ask for: WaitForRefresh paces every present. A video
+  // driver with no window surface of its own (Wayland's) has only OpenGL.
+  if (w->renderer == nullptr) {
+    w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_SOFTWARE);
+  }
   if (w->renderer == nullptr) {
     w->renderer = SDL_CreateRenderer(w->sdl, -1, SDL_RENDERER_PRESENTVSYNC);
   }
+  SDL_RendererInfo info{};
+  w->synced = w->renderer != nullptr && SDL_GetRendererInfo(w->renderer, &info) == 0 &&
+              (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   if (w->renderer == nullptr) {
     SDL_DestroyWindow(w->sdl);
     return 0;
