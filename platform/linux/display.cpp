@@ -6,17 +6,14 @@
 #include "platform/plat_display.h"
 
 #include "platform/common/display_mode.h"
+#include "platform/common/display_service.h"
 #include "platform/linux/builtin.h"
 #include "platform/linux/screen.h"
 
-#include <cstring>
-
 namespace {
 
-constexpr uint32_t ModeWidth = 320;
-constexpr uint32_t ModeHeight = 240;
-constexpr uint32_t ModeDepths[] = {15, 16, 24, 32};
-constexpr uint32_t SurfaceBytesPerPixel = 4;
+constexpr uint32_t ModeWidth = CommonModeWidth;
+constexpr uint32_t ModeHeight = CommonModeHeight;
 
 // The one display object's state. Main thread only.
 uintptr_t ExclusiveWindow = 0;  // the window that took the screen, 0 for none
@@ -25,18 +22,6 @@ uint32_t ModeDepth = 0;         // its bits per pixel
 // The primary surface's memory: 32-bit 0x00RRGGBB values at every depth, as
 // the frame has them; shown at the mode's depth on unlock.
 uint32_t SurfaceMemory[ModeWidth * ModeHeight];
-
-bool Offered(uint32_t width, uint32_t height, uint32_t depth) {
-  if (width != ModeWidth || height != ModeHeight) {
-    return false;
-  }
-  for (uint32_t d : ModeDepths) {
-    if (d == depth) {
-      return true;
-    }
-  }
-  return false;
-}
 
 // The window in full screen, or null once it is gone or the mode restored.
 LinuxWindow* FullScreenWindow() { return ModeSet ? LinuxFindWindow(ExclusiveWindow) : nullptr; }
@@ -66,7 +51,7 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
     return DDERR_GENERIC;
   }
   uint32_t refresh = (flags & DDEDM_REFRESHRATES) != 0 ? DesktopRefresh() : 0;
-  for (uint32_t depth : ModeDepths) {
+  for (uint32_t depth : CommonModeDepths) {
     if (pattern != nullptr && (((pattern->dwFlags & DDSD_WIDTH) != 0 && pattern->dwWidth != ModeWidth) ||
                                ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != ModeHeight))) {
       continue;
@@ -84,7 +69,7 @@ int32_t SetDisplayMode(PlatDisplay*, uint32_t width, uint32_t height, uint32_t b
   if (w == nullptr) {
     return DDERR_NOEXCLUSIVEMODE;
   }
-  if (!Offered(width, height, bitsPerPixel)) {
+  if (!CommonModeOffered(width, height, bitsPerPixel)) {
     return DDERR_INVALIDMODE;
   }
   if (!LinuxWindowEnterFullScreen(w, static_cast<int32_t>(width), static_cast<int32_t>(height), bitsPerPixel)) {
@@ -116,12 +101,7 @@ int32_t Lock(PlatDisplaySurface*, const void* rectangle, PlatSurfaceDesc* descri
   if (FullScreenWindow() == nullptr) {
     return DDERR_SURFACELOST;
   }
-  description->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
-  description->dwWidth = ModeWidth;
-  description->dwHeight = ModeHeight;
-  description->lPitch = static_cast<int32_t>(ModeWidth * SurfaceBytesPerPixel);
-  description->lpSurface = SurfaceMemory;
-  description->ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, 32};
+  CommonDescribePrimarySurface(description, SurfaceMemory);
   return DD_OK;
 }
 
@@ -140,15 +120,7 @@ const PlatSurfaceOps SurfaceOps = {Lock, Unlock};
 PlatDisplaySurface PrimarySurface = {&SurfaceOps};
 
 int32_t CreateSurface(PlatDisplay*, PlatSurfaceDesc* description, PlatDisplaySurface** surface, void* outer) {
-  if (description == nullptr || surface == nullptr || (description->dwFlags & DDSD_CAPS) == 0 ||
-      (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) == 0) {
-    return DDERR_GENERIC;
-  }
-  if (FullScreenWindow() == nullptr) {
-    return DDERR_NOEXCLUSIVEMODE;
-  }
-  *surface = &PrimarySurface;
-  return DD_OK;
+  return CommonCreatePrimarySurface(description, surface, FullScreenWindow() != nullptr, &PrimarySurface);
 }
 
 const PlatDisplayOps DisplayOps = {
@@ -158,21 +130,15 @@ PlatDisplay Display = {&DisplayOps};
 
 // "DirectDrawCreate": the primary display only, and only when there is one.
 int32_t DisplayCreate(const void* device, PlatDisplay** display, void* outer) {
-  if (display == nullptr || device != nullptr || outer != nullptr) {
-    return DDERR_GENERIC;
-  }
-  if (!LinuxVideoReady()) {
+  // The video is started only for a well-formed request.
+  if (CommonAsksForPrimaryDisplay(device, display, outer) && !LinuxVideoReady()) {
     return DDERR_NODIRECTDRAWHW;
   }
-  *display = &Display;
-  return DD_OK;
+  return CommonCreateDisplay(device, display, outer, &Display);
 }
 
 }  // namespace
 
 void* LinuxDisplaySymbol(const char* plainName) {
-  if (std::strcmp(plainName, "DirectDrawCreate") == 0) {
-    return reinterpret_cast<void*>(&DisplayCreate);
-  }
-  return nullptr;
+  return CommonDisplaySymbol(plainName, reinterpret_cast<void*>(&DisplayCreate));
 }

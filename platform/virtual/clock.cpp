@@ -5,6 +5,7 @@
 // shared (common/timer_period.cpp, common/process.cpp).
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
+#include "platform/common/tick_event.h"
 #include "platform/virtual/virtual.h"
 
 namespace {
@@ -12,7 +13,6 @@ namespace {
 constexpr uint64_t MillisecondsPerSecond = 1000;
 constexpr uint64_t NanosecondsPerSecond = 1000000000;
 constexpr uint32_t DefaultFrameRate = 60;
-constexpr uint32_t EventId = 1;            // the one tick event there can be
 
 // The clock and the tick event. One thread only: ticks run inside
 // VirtualAdvance, on whatever thread moves the clock.
@@ -40,7 +40,7 @@ void VirtualAdvance(uint64_t units) {
   while (TickCallback != nullptr && NextTick <= target) {
     Now = NextTick;
     NextTick += TickUnits;
-    TickCallback(EventId, 0, 0, 0, 0);
+    TickCallback(CommonTickEventId, 0, 0, 0, 0);
   }
   Now = target;
 }
@@ -56,19 +56,13 @@ uint64_t PlatClockNanoseconds() {
 }
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
-  if (interval == 0 || callback == nullptr || TickCallback != nullptr) {
+  if (!CommonTickEventMayStart(interval, callback, TickCallback)) {
     return 0;
   }
   TickUnits = uint64_t{interval} * FrameRate;
   NextTick = Now + TickUnits;
   TickCallback = callback;
-  return EventId;
+  return CommonTickEventId;
 }
 
-bool PlatTimerKillEvent(uint32_t eventId) {
-  if (eventId != EventId || TickCallback == nullptr) {
-    return false;
-  }
-  TickCallback = nullptr;
-  return true;
-}
+bool PlatTimerKillEvent(uint32_t eventId) { return CommonTickEventKill(eventId, &TickCallback); }

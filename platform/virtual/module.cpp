@@ -7,6 +7,7 @@
 #include "platform/plat_module.h"
 
 #include "base/sound_entries.h"
+#include "platform/common/builtin_sound.h"
 #include "platform/common/symbol_name.h"
 #include "platform/virtual/virtual.h"
 
@@ -32,18 +33,10 @@ char Sample = 0;                        // its address is the sample handle
 
 // --- the fifteen entry points ---------------------------------------------
 
+using namespace CommonSoundUnused;
+
 int Init(int mixRate, int channels, unsigned flags) { return InitSuccess; }
 void Close() { Playing = false; }
-int NoSong(void* song) { return 0; }
-constexpr auto PlaySong = NoSong;
-constexpr auto StopSong = NoSong;
-constexpr auto GetOrder = NoSong;
-constexpr auto GetRow = NoSong;
-void* LoadSong(const char* name) { return nullptr; }
-void* LoadSongMemory(const void* data, int length) { return nullptr; }
-int SetHwnd(void* window) { return 1; }
-int SetPriority(int a, int b) { return 1; }
-void* LoadMpeg(int index, const char* name, unsigned mode) { return nullptr; }
 
 void* LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   if (data == nullptr || length <= 0) {
@@ -81,17 +74,8 @@ int StopSound(int channel) {
   return 1;
 }
 
-struct Export {
-  const char* name;
-  void* address;
-};
-
-// By plain name; a routine whose signature differs from the table's does not
-// compile.
-#define QZ_SOUND_EXPORT(slot, name, bytes, result, parameters) \
-  {#name, reinterpret_cast<void*>(static_cast<result(*) parameters>(slot))},
-const Export Exports[] = {QZ_SOUND_ENTRIES(QZ_SOUND_EXPORT)};
-#undef QZ_SOUND_EXPORT
+const CommonExport Exports[] = {QZ_SOUND_ENTRIES(QZ_COMMON_SOUND_EXPORT)};
+constexpr size_t ExportCount = sizeof Exports / sizeof Exports[0];
 
 }  // namespace
 
@@ -110,12 +94,7 @@ void* PlatModuleSymbol(PlatModule module, const char* name) {
   if (module != &Loaded || !Loaded || name == nullptr || !CommonPlainSymbolName(name, plain, sizeof plain)) {
     return nullptr;
   }
-  for (const Export& e : Exports) {
-    if (std::strcmp(e.name, plain) == 0) {
-      return e.address;
-    }
-  }
-  return nullptr;
+  return CommonFindExport(Exports, ExportCount, plain);
 }
 
 void PlatModuleFree(PlatModule module) {

@@ -7,6 +7,7 @@
 #include "platform/plat_window.h"
 #include "platform/common/bitmap.h"
 #include "platform/common/handles.h"
+#include "platform/common/window.h"
 #include "platform/virtual/virtual.h"
 
 #include <cstdlib>
@@ -26,12 +27,9 @@ struct Picture {
 };
 
 // The one class and the one window. Main thread only.
-PlatWindowProcedure Procedure = nullptr;  // of the registered class
-bool WindowExists = false;
+CommonWindow Window = {nullptr, false, 0};
 Picture Screen = {nullptr, 0, 0};         // the window's client area
-int32_t PointerCount = 0;                 // pointer shows while 0 or more
 VirtualPresentHook PresentHook = nullptr;
-const char ProgramMarker = 0;             // its address stands for the program's instance
 
 bool SideFits(int64_t side) { return side > 0 && side <= LargestSide; }
 
@@ -45,35 +43,27 @@ bool PlatPeekMessage(PlatMessage* message) { return false; }
 
 void PlatTranslateMessage(const PlatMessage* message) {}
 
-intptr_t PlatDispatchMessage(const PlatMessage* message) {
-  if (message == nullptr || message->window != WindowHandle || !WindowExists || Procedure == nullptr) {
-    return 0;
-  }
-  return Procedure(message->window, message->message, message->wParam, message->lParam);
-}
+intptr_t PlatDispatchMessage(const PlatMessage* message) { return CommonDispatchMessage(Window, message); }
 
 intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
-  if (message == WM_CLOSE) {
-    PlatDestroyWindow(window);
-  }
-  return 0;
+  return CommonDefWindowProc(Window, window, message);
 }
 
 // --- the class and the window ---------------------------------------------------
 
-uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(&ProgramMarker); }
+uintptr_t PlatProgramInstance() { return CommonProgramInstance(); }
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
   if (windowClass == nullptr || windowClass->procedure == nullptr) {
     return false;
   }
-  Procedure = windowClass->procedure;
+  Window.procedure = windowClass->procedure;
   return true;
 }
 
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
-  if (WindowExists || Procedure == nullptr || !SideFits(width) || !SideFits(height)) {
+  if (Window.exists || Window.procedure == nullptr || !SideFits(width) || !SideFits(height)) {
     return 0;
   }
   if (Screen.pixels == nullptr || Screen.width != width || Screen.height != height) {
@@ -85,28 +75,19 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
       return 0;
     }
   }
-  WindowExists = true;
+  Window.exists = true;
   return WindowHandle;
 }
 
-uintptr_t PlatGetDC(uintptr_t window) { return window == WindowHandle && WindowExists ? WindowDC : 0; }
+uintptr_t PlatGetDC(uintptr_t window) { return CommonGetDC(Window, window); }
 
-int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) { return dc == WindowDC ? 1 : 0; }
+int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) { return CommonReleaseDC(dc); }
 
-bool PlatShowWindow(uintptr_t window, int32_t command) { return window == WindowHandle && WindowExists; }
+bool PlatShowWindow(uintptr_t window, int32_t command) { return CommonShowWindow(Window, window); }
 
-int32_t PlatShowCursor(bool show) {
-  PointerCount += show ? 1 : -1;
-  return PointerCount;
-}
+int32_t PlatShowCursor(bool show) { return CommonShowCursor(Window, show); }
 
-bool PlatDestroyWindow(uintptr_t window) {
-  if (window != WindowHandle || !WindowExists) {
-    return false;
-  }
-  WindowExists = false;
-  return true;
-}
+bool PlatDestroyWindow(uintptr_t window) { return CommonDestroyWindow(Window, window); }
 
 // --- the copies into the window ---------------------------------------------
 
@@ -114,7 +95,7 @@ bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, 
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
   const CommonImage* image = CommonMemoryImage(source);
-  if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY ||
+  if (image == nullptr || destination != WindowDC || !Window.exists || rasterOperation != SRCCOPY ||
       width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) {
     return false;
   }

@@ -7,15 +7,13 @@
 #include "platform/plat_display.h"
 
 #include "platform/common/display_mode.h"
+#include "platform/common/display_service.h"
 #include "platform/web/web.h"
-
-#include <cstring>
 
 namespace {
 
-constexpr uint32_t ModeDepths[] = {15, 16, 24, 32};
-constexpr uint32_t SurfaceBytesPerPixel = 4;
-constexpr uint32_t SurfaceDepth = 32;
+// The canvas is the mode's picture.
+static_assert(WebFrameWidth == CommonModeWidth && WebFrameHeight == CommonModeHeight);
 // Browsers draw animation frames at the display's rate, which the page
 // cannot read; this is the rate nearly every display runs at.
 constexpr uint32_t AssumedRefresh = 60;
@@ -26,18 +24,6 @@ uint32_t ModeDepth = 0;   // bits per pixel of the mode on the screen, 0 for non
 // The primary surface's memory: 32-bit 0x00RRGGBB values at every depth, as
 // the frame has them; shown at the mode's depth on unlock.
 uint32_t SurfaceMemory[WebFrameWidth * WebFrameHeight];
-
-bool Offered(uint32_t width, uint32_t height, uint32_t depth) {
-  if (width != WebFrameWidth || height != WebFrameHeight) {
-    return false;
-  }
-  for (uint32_t d : ModeDepths) {
-    if (d == depth) {
-      return true;
-    }
-  }
-  return false;
-}
 
 int32_t SetCooperativeLevel(PlatDisplay*, uintptr_t window, uint32_t flags) {
   if (window == 0) {
@@ -57,7 +43,7 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
     return DD_OK;
   }
   uint32_t refresh = (flags & DDEDM_REFRESHRATES) != 0 ? AssumedRefresh : 0;
-  for (uint32_t depth : ModeDepths) {
+  for (uint32_t depth : CommonModeDepths) {
     PlatSurfaceDesc mode = CommonDisplayMode(WebFrameWidth, WebFrameHeight, depth, refresh);
     if (callback(&mode, context) != DDENUMRET_OK) {
       break;
@@ -70,7 +56,7 @@ int32_t SetDisplayMode(PlatDisplay*, uint32_t width, uint32_t height, uint32_t b
   if (!Exclusive) {
     return DDERR_NOEXCLUSIVEMODE;
   }
-  if (!Offered(width, height, bitsPerPixel)) {
+  if (!CommonModeOffered(width, height, bitsPerPixel)) {
     return DDERR_INVALIDMODE;
   }
   ModeDepth = bitsPerPixel;
@@ -94,12 +80,7 @@ int32_t Lock(PlatDisplaySurface*, const void* rectangle, PlatSurfaceDesc* descri
   if (ModeDepth == 0) {
     return DDERR_SURFACELOST;
   }
-  description->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
-  description->dwWidth = WebFrameWidth;
-  description->dwHeight = WebFrameHeight;
-  description->lPitch = static_cast<int32_t>(WebFrameWidth * SurfaceBytesPerPixel);
-  description->lpSurface = SurfaceMemory;
-  description->ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, SurfaceDepth};
+  CommonDescribePrimarySurface(description, SurfaceMemory);
   return DD_OK;
 }
 
@@ -115,15 +96,7 @@ const PlatSurfaceOps SurfaceOps = {Lock, Unlock};
 PlatDisplaySurface PrimarySurface = {&SurfaceOps};
 
 int32_t CreateSurface(PlatDisplay*, PlatSurfaceDesc* description, PlatDisplaySurface** surface, void* outer) {
-  if (description == nullptr || surface == nullptr || (description->dwFlags & DDSD_CAPS) == 0 ||
-      (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) == 0) {
-    return DDERR_GENERIC;
-  }
-  if (ModeDepth == 0) {
-    return DDERR_NOEXCLUSIVEMODE;
-  }
-  *surface = &PrimarySurface;
-  return DD_OK;
+  return CommonCreatePrimarySurface(description, surface, ModeDepth != 0, &PrimarySurface);
 }
 
 const PlatDisplayOps DisplayOps = {
@@ -133,11 +106,7 @@ PlatDisplay Display = {&DisplayOps};
 
 // "DirectDrawCreate": the primary display only.
 int32_t DisplayCreate(const void* device, PlatDisplay** display, void* outer) {
-  if (display == nullptr || device != nullptr || outer != nullptr) {
-    return DDERR_GENERIC;
-  }
-  *display = &Display;
-  return DD_OK;
+  return CommonCreateDisplay(device, display, outer, &Display);
 }
 
 }  // namespace
@@ -145,8 +114,5 @@ int32_t DisplayCreate(const void* device, PlatDisplay** display, void* outer) {
 uint32_t WebModeDepth() { return ModeDepth; }
 
 void* WebDisplaySymbol(const char* plainName) {
-  if (std::strcmp(plainName, "DirectDrawCreate") == 0) {
-    return reinterpret_cast<void*>(&DisplayCreate);
-  }
-  return nullptr;
+  return CommonDisplaySymbol(plainName, reinterpret_cast<void*>(&DisplayCreate));
 }

@@ -6,9 +6,8 @@
 // follows the clock silently from the play. Only MPEG samples are served:
 // the module family's entry points exist and refuse every song.
 #include "base/sound_entries.h"
+#include "platform/common/builtin_sound.h"
 #include "platform/web/web.h"
-
-#include <cstring>
 
 namespace {
 
@@ -26,6 +25,8 @@ double PlayedAt = 0;         // page clock at the play, for the silent position
 uint32_t LastPosition = 0;   // positions reported never go back
 char Sample = 0;             // its address is the sample handle
 
+using namespace CommonSoundUnused;
+
 int Init(int mixRate, int channels, unsigned flags) {
   Audio = qz_web_audio_open() != 0;
   return InitSuccess;
@@ -38,17 +39,6 @@ void Close() {
   Playing = false;
   Audio = false;
 }
-
-int NoSong(void* song) { return 0; }
-constexpr auto PlaySong = NoSong;
-constexpr auto StopSong = NoSong;
-constexpr auto GetOrder = NoSong;
-constexpr auto GetRow = NoSong;
-void* LoadSong(const char* name) { return nullptr; }
-void* LoadSongMemory(const void* data, int length) { return nullptr; }
-int SetHwnd(void* window) { return 1; }
-int SetPriority(int a, int b) { return 1; }
-void* LoadMpeg(int index, const char* name, unsigned mode) { return nullptr; }
 
 // Browsers start sound only after a gesture of the viewer, so the page holds
 // the load until the first click or key, decoding meanwhile. A page without
@@ -106,25 +96,9 @@ int StopSound(int channel) {
   return 1;
 }
 
-struct Export {
-  const char* name;
-  void* address;
-};
-
-// By plain name; a routine whose signature differs from the table's does not
-// compile.
-#define QZ_SOUND_EXPORT(slot, name, bytes, result, parameters) \
-  {#name, reinterpret_cast<void*>(static_cast<result(*) parameters>(slot))},
-const Export Exports[] = {QZ_SOUND_ENTRIES(QZ_SOUND_EXPORT)};
-#undef QZ_SOUND_EXPORT
+const CommonExport Exports[] = {QZ_SOUND_ENTRIES(QZ_COMMON_SOUND_EXPORT)};
+constexpr size_t ExportCount = sizeof Exports / sizeof Exports[0];
 
 }  // namespace
 
-void* WebSoundSymbol(const char* plainName) {
-  for (const Export& e : Exports) {
-    if (std::strcmp(e.name, plainName) == 0) {
-      return e.address;
-    }
-  }
-  return nullptr;
-}
+void* WebSoundSymbol(const char* plainName) { return CommonFindExport(Exports, ExportCount, plainName); }

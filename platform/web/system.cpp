@@ -4,13 +4,13 @@
 // The resolution calls are the shared ones (linux/timer_period.cpp).
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
+#include "platform/common/tick_event.h"
 #include "base/exit_codes.h"
 #include "platform/web/web.h"
 
 namespace {
 
 constexpr int CommandLineRoom = 1024;
-constexpr uint32_t EventId = 1;  // the one tick event there can be
 // Ticks run in one go at most; more than this fell due only while the page
 // was hidden, and the rest simply run at the next wait.
 constexpr uint32_t TickBurstLimit = 600000;
@@ -42,7 +42,7 @@ void WebRunDueTicks() {
   // A routine run by a tick may kill the event; the loop then stops.
   while (TickCallback != nullptr && NextTick <= now && ran < TickBurstLimit) {
     NextTick += TickInterval;
-    TickCallback(EventId, 0, 0, 0, 0);
+    TickCallback(CommonTickEventId, 0, 0, 0, 0);
     ran++;
   }
 }
@@ -67,22 +67,16 @@ void PlatSleep(uint32_t milliseconds) {
 uint64_t PlatClockNanoseconds() { return static_cast<uint64_t>(WebNowMilliseconds() * 1e6); }
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
-  if (interval == 0 || callback == nullptr || TickCallback != nullptr) {
+  if (!CommonTickEventMayStart(interval, callback, TickCallback)) {
     return 0;
   }
   TickInterval = interval;
   NextTick = WebNowMilliseconds() + interval;
   TickCallback = callback;
-  return EventId;
+  return CommonTickEventId;
 }
 
-bool PlatTimerKillEvent(uint32_t eventId) {
-  if (eventId != EventId || TickCallback == nullptr) {
-    return false;
-  }
-  TickCallback = nullptr;
-  return true;
-}
+bool PlatTimerKillEvent(uint32_t eventId) { return CommonTickEventKill(eventId, &TickCallback); }
 
 void PlatExitProcess(uint32_t code) {
   const char* meaning = nullptr;

@@ -8,6 +8,7 @@
 #include "platform/common/bitmap.h"
 #include "platform/common/depth.h"
 #include "platform/common/handles.h"
+#include "platform/common/window.h"
 #include "platform/web/web.h"
 
 #include <cstring>
@@ -22,15 +23,12 @@ constexpr uint8_t Opaque = 255;
 
 // The one class, the one window and what the canvas shows. Main thread only.
 char ClassName[ClassNameRoom];            // the registered class's name
-PlatWindowProcedure Procedure = nullptr;  // its procedure, null until registered
-bool WindowExists = false;
+CommonWindow Window = {nullptr, false, 0};
 bool Waited = false;                      // a frame was waited for since the last copy
-int32_t PointerCount = 0;                 // pointer shows while 0 or more
 uint32_t LevelsDepth = ~0u;               // the depth Levels was made for, none before
 uint8_t Levels[3][CommonChannelValues];         // shown red, green, blue value of each value
 uint32_t Canvas[CanvasPixels];            // 0x00RRGGBB as shown, what the canvas shows
 uint8_t CanvasBytes[CanvasPixels * 4];    // the same as the canvas takes it: R, G, B, A
-const char ProgramMarker = 0;             // its address stands for the program's instance
 
 // 16 bits show 5-6-5, 15 bits 5-5-5; every other depth, and a window on the
 // desktop, full colour.
@@ -78,7 +76,7 @@ void WebShowPicture(const uint32_t* pixels) {
 bool PlatPeekMessage(PlatMessage* message) {
   uint32_t number = 0;
   uint32_t wParam = 0;
-  if (!WindowExists || qz_web_take_message(&number, &wParam) == 0) {
+  if (!Window.exists || qz_web_take_message(&number, &wParam) == 0) {
     return false;
   }
   *message = PlatMessage{WindowHandle, number, wParam, 0};
@@ -87,23 +85,15 @@ bool PlatPeekMessage(PlatMessage* message) {
 
 void PlatTranslateMessage(const PlatMessage* message) {}
 
-intptr_t PlatDispatchMessage(const PlatMessage* message) {
-  if (message == nullptr || message->window != WindowHandle || !WindowExists || Procedure == nullptr) {
-    return 0;
-  }
-  return Procedure(message->window, message->message, message->wParam, message->lParam);
-}
+intptr_t PlatDispatchMessage(const PlatMessage* message) { return CommonDispatchMessage(Window, message); }
 
 intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
-  if (message == WM_CLOSE) {
-    PlatDestroyWindow(window);
-  }
-  return 0;
+  return CommonDefWindowProc(Window, window, message);
 }
 
 // --- the class and the window --------------------------------------------------
 
-uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(&ProgramMarker); }
+uintptr_t PlatProgramInstance() { return CommonProgramInstance(); }
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
   if (windowClass == nullptr || windowClass->procedure == nullptr || windowClass->className == nullptr ||
@@ -111,39 +101,33 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
     return false;
   }
   std::memcpy(ClassName, windowClass->className, std::strlen(windowClass->className) + 1);
-  Procedure = windowClass->procedure;
+  Window.procedure = windowClass->procedure;
   return true;
 }
 
 // Whatever size is asked for, the window's client area is the canvas.
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
-  if (WindowExists || Procedure == nullptr || className == nullptr || std::strcmp(className, ClassName) != 0) {
+  if (Window.exists || Window.procedure == nullptr || className == nullptr || std::strcmp(className, ClassName) != 0) {
     return 0;
   }
-  WindowExists = true;
+  Window.exists = true;
   return WindowHandle;
 }
 
-uintptr_t PlatGetDC(uintptr_t window) { return window == WindowHandle && WindowExists ? WindowDC : 0; }
+uintptr_t PlatGetDC(uintptr_t window) { return CommonGetDC(Window, window); }
 
-int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) { return dc == WindowDC ? 1 : 0; }
+int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) { return CommonReleaseDC(dc); }
 
-bool PlatShowWindow(uintptr_t window, int32_t command) { return window == WindowHandle && WindowExists; }
+bool PlatShowWindow(uintptr_t window, int32_t command) { return CommonShowWindow(Window, window); }
 
 int32_t PlatShowCursor(bool show) {
-  PointerCount += show ? 1 : -1;
-  qz_web_show_pointer(PointerCount >= 0 ? 1 : 0);
-  return PointerCount;
+  int32_t count = CommonShowCursor(Window, show);
+  qz_web_show_pointer(count >= 0 ? 1 : 0);
+  return count;
 }
 
-bool PlatDestroyWindow(uintptr_t window) {
-  if (window != WindowHandle || !WindowExists) {
-    return false;
-  }
-  WindowExists = false;
-  return true;
-}
+bool PlatDestroyWindow(uintptr_t window) { return CommonDestroyWindow(Window, window); }
 
 // --- the copies into the window ------------------------------------------------
 
@@ -156,7 +140,7 @@ bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, 
   constexpr int32_t CanvasWidth = WebFrameWidth;
   CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
   CommonClip clip = CommonClipStretch(copy, CanvasWidth, WebFrameHeight);
-  if (image == nullptr || destination != WindowDC || !WindowExists || rasterOperation != SRCCOPY ||
+  if (image == nullptr || destination != WindowDC || !Window.exists || rasterOperation != SRCCOPY ||
       CommonClipEmpty(clip)) {
     return false;
   }

@@ -1,0 +1,64 @@
+// The built-in display services' modes, primary surface and creation.
+#include "platform/common/display_service.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t SurfaceBytesPerPixel = 4;
+constexpr uint32_t SurfaceDepth = 32;
+
+}  // namespace
+
+bool CommonModeOffered(uint32_t width, uint32_t height, uint32_t depth) {
+  if (width != CommonModeWidth || height != CommonModeHeight) {
+    return false;
+  }
+  for (uint32_t d : CommonModeDepths) {
+    if (d == depth) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void CommonDescribePrimarySurface(PlatSurfaceDesc* description, uint32_t* memory) {
+  description->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
+  description->dwWidth = CommonModeWidth;
+  description->dwHeight = CommonModeHeight;
+  description->lPitch = static_cast<int32_t>(CommonModeWidth * SurfaceBytesPerPixel);
+  description->lpSurface = memory;
+  description->ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, SurfaceDepth};
+}
+
+int32_t CommonCreatePrimarySurface(const PlatSurfaceDesc* description, PlatDisplaySurface** surface,
+                                   bool modeOnScreen, PlatDisplaySurface* primary) {
+  if (description == nullptr || surface == nullptr || (description->dwFlags & DDSD_CAPS) == 0 ||
+      (description->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) == 0) {
+    return DDERR_GENERIC;
+  }
+  if (!modeOnScreen) {
+    return DDERR_NOEXCLUSIVEMODE;
+  }
+  *surface = primary;
+  return DD_OK;
+}
+
+bool CommonAsksForPrimaryDisplay(const void* device, PlatDisplay** display, void* outer) {
+  return display != nullptr && device == nullptr && outer == nullptr;
+}
+
+int32_t CommonCreateDisplay(const void* device, PlatDisplay** display, void* outer, PlatDisplay* primary) {
+  if (!CommonAsksForPrimaryDisplay(device, display, outer)) {
+    return DDERR_GENERIC;
+  }
+  *display = primary;
+  return DD_OK;
+}
+
+void* CommonDisplaySymbol(const char* plainName, void* create) {
+  if (std::strcmp(plainName, "DirectDrawCreate") == 0) {
+    return create;
+  }
+  return nullptr;
+}
