@@ -20,8 +20,10 @@ mergeInto(LibraryManager.library, {
     _emscripten_force_exit(code);
   },
 
+  // The page's clock, standing still while the page is hidden: the ticks
+  // follow it, so none fall due in a hidden page and none pile up.
   qz_web_now: function() {
-    return performance.now();
+    return Module['qzHost'].now();
   },
 
   qz_web_sleep__deps: ['$callUserCallback'],
@@ -61,7 +63,9 @@ mergeInto(LibraryManager.library, {
     buffer: null,    // the decoded music
     source: null,    // what plays it, null while stopped
     startedAt: 0,    // context time at which the music's first sample sounds
-    playedAt: 0,     // page time of the play
+    playedAt: 0,     // page clock (qz_web_now) at the play
+    ran: false,      // the context has run since the play
+    heard: 0,        // the last seconds told, held while the context stops
     // The latest step of the audio clock and the page time it was seen at,
     // for moving smoothly between its steps.
     stepTime: -1,
@@ -109,10 +113,12 @@ mergeInto(LibraryManager.library, {
     source.buffer = QzAudio.buffer;
     source.connect(c.destination);
     QzAudio.startedAt = c.currentTime;
-    QzAudio.playedAt = performance.now();
+    QzAudio.playedAt = Module['qzHost'].now();
     source.start(QzAudio.startedAt);
     QzAudio.source = source;
     QzAudio.stepTime = -1;
+    QzAudio.ran = false;
+    QzAudio.heard = 0;
   },
 
   // Seconds of music heard since the play: the context time at the output
@@ -120,13 +126,18 @@ mergeInto(LibraryManager.library, {
   // clock between the clock's steps of about 10 ms but never by more than
   // one step, so a stalled context holds the position still. A context the
   // browser keeps suspended would hold the music back for ever; the page
-  // clock stands in for it until it runs.
+  // clock stands in for it until it runs. Once it ran, a stop (the page
+  // hidden) holds the position where it was until the context runs again.
   qz_web_audio_seconds__deps: ['$QzAudio'],
   qz_web_audio_seconds: function() {
     var c = QzAudio.context;
     if (!c || !QzAudio.source) return 0;
+    var host = Module['qzHost'];
+    if (c.state !== 'running' || host.held()) {
+      return QzAudio.ran ? QzAudio.heard : (host.now() - QzAudio.playedAt) / 1000;
+    }
+    QzAudio.ran = true;
     var now = performance.now();
-    if (c.state !== 'running') return (now - QzAudio.playedAt) / 1000;
     var t = c.currentTime;
     var stamp = c.getOutputTimestamp ? c.getOutputTimestamp() : null;
     if (stamp && stamp.contextTime > 0 && stamp.performanceTime > 0 && stamp.performanceTime <= now) {
@@ -138,7 +149,8 @@ mergeInto(LibraryManager.library, {
       }
       t += Math.min((now - QzAudio.stepSeenAt) / 1000, 0.02);
     }
-    return Math.max(0, t - QzAudio.startedAt);
+    QzAudio.heard = Math.max(0, t - QzAudio.startedAt);
+    return QzAudio.heard;
   },
 
   qz_web_audio_stop__deps: ['$QzAudio'],

@@ -16,11 +16,19 @@
   var ButtonDown = [0x0201, 0x0207, 0x0204];   // left, middle, right
   var ButtonUp = [0x0202, 0x0208, 0x0205];
   var VK_ESCAPE = 0x1B;
+  var DoubleTapMilliseconds = 300;   // a second tap this soon after the first
+  var DoubleTapRoom = 40;            // and this near it (CSS pixels) is a double tap
 
   var canvas = document.getElementById('screen');
   var context = canvas.getContext('2d', { alpha: false });
   var picture = context.createImageData(Width, Height);
   var statusLine = document.getElementById('status');
+  // A phone or tablet: touch alone, no mouse or keyboard to ask for.
+  var touchOnly = !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches &&
+    !window.matchMedia('(any-pointer: fine)').matches);
+  var Prompts = touchOnly
+    ? { start: 'Tap to start. Double-tap for full screen.', again: 'The end. Tap to play again.' }
+    : { start: 'Click or press a key to start', again: 'The end. Click or press a key to play again.' };
 
   // What the page knows about the current run; tests read it too.
   var run = window.qzRun = {
@@ -66,21 +74,61 @@
 
   // --- the screen -----------------------------------------------------------
 
-  // The largest whole enlargement that fits the page, at least 1.
+  // The largest whole enlargement that fits the page; on a screen smaller
+  // than the picture (a narrow phone), the picture shrunk to fit instead.
   function fit() {
-    var factor = Math.max(1, Math.floor(Math.min(window.innerWidth / Width, window.innerHeight / Height)));
+    var room = Math.min(window.innerWidth / Width, window.innerHeight / Height);
+    var factor = room >= 1 ? Math.floor(room) : room;
     canvas.style.width = Width * factor + 'px';
     canvas.style.height = Height * factor + 'px';
   }
   window.addEventListener('resize', fit);
   fit();
 
+  // Where the browser allows it: phones' browsers may offer no full screen
+  // for a page, and older WebKit only under its own name.
   function askFullScreen() {
     var root = document.documentElement;
-    if (!document.fullscreenElement && root.requestFullscreen) {
+    if (document.fullscreenElement || document.webkitFullscreenElement) {
+      return;
+    }
+    if (root.requestFullscreen) {
       root.requestFullscreen().catch(function () {});
+    } else if (root.webkitRequestFullscreen) {
+      root.webkitRequestFullscreen();
     }
   }
+
+  // --- the clock the program follows -----------------------------------------
+
+  // The page's clock without the time the page spent hidden: a hidden page
+  // gets no animation frames, so the presentation stands still as a whole
+  // (its ticks follow this clock, its music is suspended) and goes on from
+  // where it was when the page is shown again.
+  var hiddenAt = document.hidden ? performance.now() : -1;   // -1 while shown
+  var hiddenFor = 0;                                         // milliseconds in all
+  var audioHeld = false;     // the page suspended the audio while hidden
+
+  function clock() {
+    return (hiddenAt >= 0 ? hiddenAt : performance.now()) - hiddenFor;
+  }
+
+  document.addEventListener('visibilitychange', function () {
+    if (document.hidden && hiddenAt < 0) {
+      hiddenAt = performance.now();
+      if (audio && audio.state === 'running') {
+        audioHeld = true;
+        audio.suspend();
+      }
+    } else if (!document.hidden && hiddenAt >= 0) {
+      hiddenFor += performance.now() - hiddenAt;
+      hiddenAt = -1;
+      if (audioHeld) {
+        audioHeld = false;
+        audio.resume();
+      }
+    }
+  });
 
   // --- input ----------------------------------------------------------------
 
@@ -133,8 +181,32 @@
       post(ButtonUp[e.button], 0);
     }
   });
+  // A tap starts the presentation at once (the click that follows it may
+  // come late or, on some phones, not at all); a double tap asks for full
+  // screen, which only a gesture may. The double click a browser makes of a
+  // double tap then changes nothing more.
+  var lastTap = { at: -Infinity, x: 0, y: 0 };   // the tap a second one would double
+  var touchedAt = -Infinity;                      // the last lift of a finger or pen
+  window.addEventListener('pointerup', function (e) {
+    if (e.pointerType === 'mouse') {
+      return;
+    }
+    touchedAt = e.timeStamp;
+    var near = Math.abs(e.clientX - lastTap.x) < DoubleTapRoom && Math.abs(e.clientY - lastTap.y) < DoubleTapRoom;
+    if (near && e.timeStamp - lastTap.at < DoubleTapMilliseconds) {
+      askFullScreen();
+      lastTap.at = -Infinity;
+    } else {
+      lastTap = { at: e.timeStamp, x: e.clientX, y: e.clientY };
+    }
+    gesture();
+  });
   window.addEventListener('click', gesture);
-  window.addEventListener('dblclick', askFullScreen);
+  window.addEventListener('dblclick', function (e) {
+    if (e.timeStamp - touchedAt > DoubleTapMilliseconds * 2) {
+      askFullScreen();
+    }
+  });
   window.addEventListener('contextmenu', function (e) { e.preventDefault(); });
   window.addEventListener('focus', function () { post(WM_SETFOCUS, 0); });
   window.addEventListener('blur', function () { post(WM_KILLFOCUS, 0); });
@@ -143,6 +215,13 @@
 
   var host = {
     commandLine: commandLine(),
+
+    now: clock,
+
+    // True while the page is hidden and the presentation stands still.
+    held: function () {
+      return hiddenAt >= 0;
+    },
 
     paint: function (pixels) {
       picture.data.set(pixels);
@@ -199,7 +278,7 @@
       }
       gestureWaiters.push(callback);
       run.state = 'waiting';
-      say('Click or press a key to start');
+      say(Prompts.start);
     },
 
     exit: function (code, meaning) {
@@ -208,7 +287,7 @@
       run.meaning = meaning;
       document.body.style.cursor = '';
       if (code === 0) {
-        say('The end. Click or press a key to play again.');
+        say(Prompts.again);
       } else {
         say('The presentation stopped with exit code ' + code + (meaning ? ': ' + meaning + '.' : '.'));
       }
