@@ -22,6 +22,7 @@
   var canvas = document.getElementById('screen');
   var context = canvas.getContext('2d', { alpha: false });
   var picture = context.createImageData(Width, Height);
+  var shown = new Uint32Array(picture.data.buffer);   // the canvas's picture
   var statusLine = document.getElementById('status');
   // A phone or tablet: touch alone, no mouse or keyboard to ask for.
   var touchOnly = !!(window.matchMedia && window.matchMedia('(pointer: coarse)').matches &&
@@ -97,6 +98,15 @@
     } else if (root.webkitRequestFullscreen) {
       root.webkitRequestFullscreen();
     }
+  }
+
+  function same(a, b) {
+    for (var i = 0; i < a.length; i++) {
+      if (a[i] !== b[i]) {
+        return false;
+      }
+    }
+    return true;
   }
 
   // --- the clock the program follows -----------------------------------------
@@ -223,7 +233,14 @@
       return hiddenAt >= 0;
     },
 
+    // A picture the canvas already shows is not put again: about half the
+    // scroller's frames repeat the last one (it moves every 42 ms), and an
+    // unchanged canvas costs the browser no new frame to composite.
     paint: function (pixels) {
+      var next = new Uint32Array(pixels.buffer, pixels.byteOffset, pixels.length >> 2);
+      if (run.paints > 0 && next.length === shown.length && same(next, shown)) {
+        return;
+      }
       picture.data.set(pixels);
       context.putImageData(picture, 0, 0);
       run.paints++;
