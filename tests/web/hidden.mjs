@@ -21,7 +21,10 @@ const ScrollPeriod = 42;          // milliseconds per column of the scroller
 const HiddenSeconds = 10;
 const SettleMilliseconds = 500;   // after the show, the picture is in step again within this
 const StepTolerance = 150;        // milliseconds between picture and music, beyond the usual spread
-const ShownColumns = 12;          // columns the scroller may move over the hide and the show
+const CatchUpMilliseconds = 500;
+// The scroller fades in from black under its flicker; from this column on
+// no frame of it is black, so every one names its column.
+const LitColumn = 100;  // scroller time beyond the music's over the hide and the show
 
 // Keeps the page's audio contexts where the test can see their state.
 function watchAudio() {
@@ -87,15 +90,19 @@ const { server, address } = await serve(path.resolve(dist));
 try {
   console.log(`-- a page hidden for ${HiddenSeconds} s during the scroller, then shown again`);
   const page = await openPage(browser, address, '', { prepare: watchAudio, viewport: { width: 960, height: 720 } });
+  // The tab that will hide it, opened now so that the hide is one step.
+  const other = await browser.newPage();
+  await page.bringToFront();
+  await page.waitForFunction(() => document.visibilityState === 'visible', { polling: 50, timeout: 5000 });
   await waitFor(page, (s) => s.state === 'waiting', 30, 'the wait for the click');
   await page.mouse.click(480, 360);
 
-  // The scroller moving, with the music heard.
+  // The scroller moving, lit, with the music heard.
   let before = [];
-  const until = Date.now() + 40000;
-  while (before.length < 8) {
+  const until = Date.now() + 45000;
+  while (before.length < 8 || before[0].values[0] < LitColumn) {
     if (Date.now() > until) {
-      fail('the scroller did not move within 40 s of the click');
+      fail(`the scroller did not move past column ${LitColumn} within 45 s of the click`);
     }
     const seen = named('before', await collect(page, 1500, 100, Date.now()));
     before = seen.filter((f) => f.kind === 'scroller' && f.position > 0);
@@ -113,7 +120,6 @@ try {
 
   // A second tab brought to the front hides the page, as a viewer's would.
   const atHide = await collect(page, 0, 0, Date.now());
-  const other = await browser.newPage();
   await other.bringToFront();
   const hiddenAt = Date.now();
   let hidden = await sample(page);
@@ -148,13 +154,19 @@ try {
     fail(`the pictures at the hide and at the show are ${last.kind} and ${first.kind}`);
   }
   const columns = first.values[0] - last.values[0];
-  if (columns > ShownColumns) {
-    fail(`the scroller moved ${columns} columns over the hide and the show: the hidden time was caught up`);
+  if (columns * ScrollPeriod > moved * 1000 + CatchUpMilliseconds) {
+    fail(`the scroller moved ${columns} columns over the hide and the show, the music ${moved.toFixed(2)} s: ` +
+      'the hidden time was caught up');
   }
-  const off = settled.find((f) => Math.abs(lead(f) - leadBefore) > spread + StepTolerance);
-  if (off) {
-    fail(`${off.after} ms after the show the music is ${lead(off).toFixed(0)} ms ahead of the picture, ` +
-      `was ${leadBefore.toFixed(0)}`);
+  // A busy machine may stall the page between its ticks and its music
+  // reading now and then, before the hide as after it; a page out of step
+  // is out of step in most pictures.
+  const leads = settled.map((f) => `${f.after} ms: ${lead(f).toFixed(0)}`).join(', ');
+  const off = settled.filter((f) => Math.abs(lead(f) - leadBefore) > spread + StepTolerance);
+  if (settled.length < 5 || off.length > settled.length / 4 ||
+    Math.abs(median(settled.map(lead)) - leadBefore) > StepTolerance) {
+    fail(`after the show the music is ahead of the picture by (after the show: ms ahead) ${leads}; ` +
+      `was ${leadBefore.toFixed(0)} ms`);
   }
   if (settled.some((f) => f.audio !== 'running')) {
     fail('the audio context does not run again after the show');
