@@ -120,6 +120,7 @@ try {
 
   // A second tab brought to the front hides the page, as a viewer's would.
   const atHide = await collect(page, 0, 0, Date.now());
+  const sampledAt = Date.now();
   await other.bringToFront();
   const hiddenAt = Date.now();
   let hidden = await sample(page);
@@ -136,19 +137,22 @@ try {
 
   await page.bringToFront();
   const shownAt = Date.now();
-  const after = named('after', await collect(page, 1500, 50, shownAt));
+  const after = named('after', await collect(page, 2000, 50, shownAt));
   const last = named('hide', atHide)[0];
   const settled = after.filter((f) => f.after >= SettleMilliseconds);
   const first = after[0];
-  console.log(`   after: ${after.length} pictures in 1.5 s, the first ${first.kind} ${first.values.join(' ')} ` +
+  console.log(`   after: ${after.length} pictures in 2 s, the first ${first.kind} ${first.values.join(' ')} ` +
     `at music ${first.position} (${((first.position - last.position) / MusicRate).toFixed(2)} s after the hide)`);
   const strange = settled.find((f) => f.kind !== 'scroller');
   if (strange) {
     fail(`${strange.after} ms after the show the picture is ${strange.kind} (${strange.file})`);
   }
+  // The music may move only while the page was still or again in view.
   const moved = (first.position - last.position) / MusicRate;
-  if (moved > SettleMilliseconds / 1000 || moved < 0) {
-    fail(`the music position moved ${moved.toFixed(2)} s over the hide and the show`);
+  const inView = (hiddenAt - sampledAt + first.after + SettleMilliseconds) / 1000;
+  if (moved > inView || moved < 0) {
+    fail(`the music position moved ${moved.toFixed(2)} s over the hide and the show, ` +
+      `of which the page was in view for ${inView.toFixed(2)} s at most`);
   }
   if (last.kind !== 'scroller' || first.kind !== 'scroller') {
     fail(`the pictures at the hide and at the show are ${last.kind} and ${first.kind}`);
@@ -163,7 +167,7 @@ try {
   // is out of step in most pictures.
   const leads = settled.map((f) => `${f.after} ms: ${lead(f).toFixed(0)}`).join(', ');
   const off = settled.filter((f) => Math.abs(lead(f) - leadBefore) > spread + StepTolerance);
-  if (settled.length < 5 || off.length > settled.length / 4 ||
+  if (settled.length < 3 || off.length > settled.length / 4 ||
     Math.abs(median(settled.map(lead)) - leadBefore) > StepTolerance) {
     fail(`after the show the music is ahead of the picture by (after the show: ms ahead) ${leads}; ` +
       `was ${leadBefore.toFixed(0)} ms`);

@@ -114,28 +114,50 @@
   // The page's clock without the time the page spent hidden: a hidden page
   // gets no animation frames, so the presentation stands still as a whole
   // (its ticks follow this clock, its music is suspended) and goes on from
-  // where it was when the page is shown again.
-  var hiddenAt = document.hidden ? performance.now() : -1;   // -1 while shown
-  var hiddenFor = 0;                                         // milliseconds in all
-  var audioHeld = false;     // the page suspended the audio while hidden
+  // where it was when the page is shown again. The music stops and starts a
+  // little after it is told to; the clock follows it, so that picture and
+  // music stand at the same place and set off together.
+  var ResumeWait = 1000;   // milliseconds the clock waits at most for the music to go on
+
+  var hiddenAt = document.hidden ? performance.now() : -1;   // page time the clock stopped, -1 while it runs
+  var hiddenFor = 0;         // milliseconds the clock stood still in all
+  var audioHeld = false;     // the page holds the audio suspended (or is resuming it)
+  var visibilityChanges = 0; // tells a late answer whether its change still holds
 
   function clock() {
     return (hiddenAt >= 0 ? hiddenAt : performance.now()) - hiddenFor;
   }
 
-  document.addEventListener('visibilitychange', function () {
-    if (document.hidden && hiddenAt < 0) {
-      hiddenAt = performance.now();
-      if (audio && audio.state === 'running') {
-        audioHeld = true;
-        audio.suspend();
-      }
-    } else if (!document.hidden && hiddenAt >= 0) {
+  function clockGo(change) {
+    if (change === visibilityChanges && hiddenAt >= 0) {
       hiddenFor += performance.now() - hiddenAt;
       hiddenAt = -1;
+      audioHeld = false;
+    }
+  }
+
+  document.addEventListener('visibilitychange', function () {
+    var change = ++visibilityChanges;
+    if (document.hidden) {
+      if (hiddenAt < 0) {
+        hiddenAt = performance.now();
+      }
+      if (audio && (audio.state === 'running' || audioHeld)) {
+        var heard = audio.currentTime;
+        audioHeld = true;
+        audio.suspend().then(function () {
+          if (change === visibilityChanges) {
+            hiddenAt += Math.max(0, audio.currentTime - heard) * 1000;
+          }
+        });
+      }
+    } else if (hiddenAt >= 0) {
+      var go = function () { clockGo(change); };
       if (audioHeld) {
-        audioHeld = false;
-        audio.resume();
+        audio.resume().then(go, go);
+        setTimeout(go, ResumeWait);
+      } else {
+        go();
       }
     }
   });
