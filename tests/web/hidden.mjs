@@ -20,7 +20,8 @@ const Frames = framesClass(work, classifier, programFile);
 const ScrollPeriod = 42;          // milliseconds per column of the scroller
 const HiddenSeconds = 10;
 const SettleMilliseconds = 500;   // after the show, the picture is in step again within this
-const StepTolerance = 150;        // milliseconds between picture and music, beyond the usual spread
+const StepTolerance = 300;        // milliseconds between picture and music, beyond the usual spread:
+                                  // a busy machine shakes the audio clock itself this much
 const CatchUpMilliseconds = 500;
 // The scroller fades in from black under its flicker; from this column on
 // no frame of it is black, so every one names its column.

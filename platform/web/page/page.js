@@ -115,8 +115,10 @@
   // gets no animation frames, so the presentation stands still as a whole
   // (its ticks follow this clock, its music is suspended) and goes on from
   // where it was when the page is shown again. The music stops and starts a
-  // little after it is told to; the clock follows it, so that picture and
-  // music stand at the same place and set off together.
+  // little after it is told to, and the page hears of it later still on a
+  // busy machine; the clock takes the music's own count of what it played
+  // meanwhile, so that picture and music stand at the same place and go on
+  // together.
   var ResumeWait = 1000;   // milliseconds the clock waits at most for the music to go on
 
   var hiddenAt = document.hidden ? performance.now() : -1;   // page time the clock stopped, -1 while it runs
@@ -128,9 +130,10 @@
     return (hiddenAt >= 0 ? hiddenAt : performance.now()) - hiddenFor;
   }
 
-  function clockGo(change) {
+  // `played`: milliseconds the music played since the clock stopped.
+  function clockGo(change, played) {
     if (change === visibilityChanges && hiddenAt >= 0) {
-      hiddenFor += performance.now() - hiddenAt;
+      hiddenFor += performance.now() - hiddenAt - played;
       hiddenAt = -1;
       audioHeld = false;
     }
@@ -152,12 +155,13 @@
         });
       }
     } else if (hiddenAt >= 0) {
-      var go = function () { clockGo(change); };
       if (audioHeld) {
+        var held = audio.currentTime;
+        var go = function () { clockGo(change, Math.max(0, audio.currentTime - held) * 1000); };
         audio.resume().then(go, go);
         setTimeout(go, ResumeWait);
       } else {
-        go();
+        clockGo(change, 0);
       }
     }
   });
