@@ -22,10 +22,10 @@ const HiddenSeconds = 10;
 const SettleMilliseconds = 500;   // after the show, the picture is in step again within this
 const StepTolerance = 300;        // milliseconds between picture and music, beyond the usual spread:
                                   // a busy machine shakes the audio clock itself this much
-const CatchUpMilliseconds = 500;
+const CatchUpMilliseconds = 500;  // scroller time beyond the music's over the hide and the show
 // The scroller fades in from black under its flicker; from this column on
 // no frame of it is black, so every one names its column.
-const LitColumn = 100;  // scroller time beyond the music's over the hide and the show
+const LitColumn = 100;
 
 // Keeps the page's audio contexts where the test can see their state.
 function watchAudio() {
