@@ -32,7 +32,11 @@
     paints: 0,         // pictures put on the canvas
     firstFrameAt: 0,   // performance.now() of the first picture after the gesture
     musicPosition: 0,  // the music's position as the program last read it
+    musicAt: 0,        // performance.now() of that read
     musicHeard: false, // the music plays through the page's audio
+    musicDecoded: false, // the browser has decoded the music
+    posted: 0,         // input messages queued for the program
+    taken: 0,          // and taken by it
   };
 
   var programBytes = null;   // the program file, null when it could not be had
@@ -87,6 +91,7 @@
   function post(message, wParam) {
     if (run.state === 'playing' && messages.length < MessageRoom) {
       messages.push([message, wParam]);
+      run.posted++;
     }
   }
 
@@ -155,6 +160,7 @@
 
     musicPosition: function (position, heard) {
       run.musicPosition = position;
+      run.musicAt = performance.now();
       run.musicHeard = heard;
     },
 
@@ -163,6 +169,9 @@
     },
 
     takeMessage: function () {
+      if (messages.length) {
+        run.taken++;
+      }
       return messages.shift();
     },
 
@@ -183,11 +192,13 @@
     decode: function (context, bytes) {
       var last = decodedMusic;
       if (last && last.bytes.length === bytes.length && last.bytes.every(function (b, i) { return b === bytes[i]; })) {
+        run.musicDecoded = true;
         return Promise.resolve(last.buffer);
       }
       var kept = bytes.slice();
       return context.decodeAudioData(bytes.buffer).then(function (buffer) {
         decodedMusic = { bytes: kept, buffer: buffer };
+        run.musicDecoded = true;
         return buffer;
       });
     },
@@ -224,8 +235,10 @@
     run.meaning = '';
     run.musicPosition = 0;
     run.musicHeard = false;
+    run.musicDecoded = false;
     run.firstFrameAt = 0;
     messages = [];
+    run.posted = run.taken = 0;
     gestured = afterGesture;
     gestureWaiters = [];
     run.gestureAt = afterGesture ? performance.now() : 0;
