@@ -79,10 +79,17 @@
   window.addEventListener('resize', fit);
   fit();
 
+  // Older WebKit has only the prefixed calls, and its request returns no
+  // promise; phones without element full screen have neither.
   function askFullScreen() {
     var root = document.documentElement;
-    if (!document.fullscreenElement && root.requestFullscreen) {
-      root.requestFullscreen().catch(function () {});
+    var request = root.requestFullscreen || root.webkitRequestFullscreen;
+    if (document.fullscreenElement || document.webkitFullscreenElement || !request) {
+      return;
+    }
+    var asked = request.call(root);
+    if (asked && asked.catch) {
+      asked.catch(function () {});
     }
   }
 
@@ -196,7 +203,10 @@
         return Promise.resolve(last.buffer);
       }
       var kept = bytes.slice();
-      return context.decodeAudioData(bytes.buffer).then(function (buffer) {
+      // The callbacks, not the promise: older WebKit returns none.
+      return new Promise(function (resolve, reject) {
+        context.decodeAudioData(bytes.buffer, resolve, reject);
+      }).then(function (buffer) {
         decodedMusic = { bytes: kept, buffer: buffer };
         run.musicDecoded = true;
         return buffer;
