@@ -14,7 +14,7 @@ export async function sixteenBits(run) {
   await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1, 30, 'the loading picture');
   await frames.take(page);
   await page.click();
-  await waitFor(page, (s) => s.paints >= 40, 30, 'frames after the click');
+  await waitFor(page, (s) => s.gestureAt > 0, 10, 'the click taken');
   for (let i = 0; i < 25; i++) {
     await frames.take(page);
     await sleep(200);   // the sampling period, through the fade

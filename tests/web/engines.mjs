@@ -12,13 +12,14 @@
 //
 // chromium and firefox go through puppeteer-core (Chrome's protocol and
 // WebDriver BiDi), webkit through WebKitWebDriver and selenium-webdriver
-// (classic WebDriver), in the X server named by DISPLAY.
-import { spawn } from 'node:child_process';
+// (classic WebDriver), in the X server named by DISPLAY, with the mouse
+// buttons pressed through xdotool.
+import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
-import { Builder, Button, By, Key } from 'selenium-webdriver';
+import { Builder, By, Key } from 'selenium-webdriver';
 
 export const engines = ['chromium', 'firefox', 'webkit'];
 
@@ -82,6 +83,10 @@ async function launchPuppeteer(engine, work) {
 
 // --- classic WebDriver: webkit ------------------------------------------------
 
+function xdotool(...args) {
+  execFileSync('xdotool', args.map(String));
+}
+
 async function freePort() {
   const server = net.createServer();
   await new Promise((done) => server.listen(0, '127.0.0.1', done));
@@ -121,7 +126,7 @@ async function launchWebKit() {
   const inner = await driver.executeScript('return [innerWidth, innerHeight]');
   await driver.manage().window().setRect({ width: 2 * View.width - inner[0], height: 2 * View.height - inner[1] });
   const canvas = () => driver.findElement(By.id('screen'));
-  const buttons = { left: Button.LEFT, middle: Button.MIDDLE, right: Button.RIGHT };
+  const xButtons = { left: 1, middle: 2, right: 3 };
   const keys = { Escape: Key.ESCAPE };
   return {
     async open(url) {
@@ -129,8 +134,15 @@ async function launchWebKit() {
       return {
         evaluate: (fn, ...args) => driver.executeScript(`return (${fn}).apply(null, arguments);`, ...args),
         click: async () => driver.actions().move({ origin: await canvas() }).click().perform(),
-        press: async (button) => driver.actions().move({ origin: await canvas() }).press(buttons[button]).perform(),
-        release: (button) => driver.actions().release(buttons[button]).perform(),
+        // WebKitWebDriver sends a right-button release as the left button's
+        // (mouseup with button 0), which no viewer's mouse does: the buttons
+        // go through the X server instead, at the window's centre.
+        async press(button) {
+          const r = await driver.manage().window().getRect();
+          xdotool('mousemove', r.x + Math.floor(r.width / 2), r.y + Math.floor(r.height / 2),
+            'mousedown', xButtons[button]);
+        },
+        release: async (button) => xdotool('mouseup', xButtons[button]),
         keyDown: (key) => driver.actions().keyDown(keys[key] || key).perform(),
         keyUp: (key) => driver.actions().keyUp(keys[key] || key).perform(),
         close: () => driver.get('about:blank'),
