@@ -11,7 +11,9 @@ export async function sixteenBits(run) {
   console.log('-- ?16: the loading and opening pictures in 5-6-5 colours; the Escape release ends with 0');
   const page = await run.browser.open(`${run.server.address}?16`);
   const frames = new Frames(run, 'sixteen', 16);
-  await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1, 30, 'the loading picture');
+  // With the music decoded the click starts the opening at once.
+  await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1 && s.musicDecoded, 30,
+    'the loading picture and the decoded music');
   await frames.take(page);
   await page.click();
   await waitFor(page, (s) => s.gestureAt > 0, 10, 'the click taken');

@@ -9,6 +9,7 @@
 //   await page.press('right'); await page.release('right');
 //   await page.keyDown('Escape'); await page.keyUp('Escape');
 //   await page.close(); await browser.close();
+//   browser.soundKeepsTime   // its sound output's clock is the system's
 //
 // chromium and firefox go through puppeteer-core (Chrome's protocol and
 // WebDriver BiDi), webkit through WebKitWebDriver and selenium-webdriver
@@ -39,18 +40,18 @@ const launchOptions = {
     browser: 'firefox',
     executablePath: '/usr/bin/firefox-esr',
     userDataDir: profile,
-    extraPrefsFirefox: {
-      // No sound card: the audio goes nowhere but its clock still runs.
-      'media.autoplay.default': 0,
-      'media.autoplay.block-webaudio': false,
-    },
   }),
 };
 
 async function launchPuppeteer(engine, work) {
   const profile = fs.mkdtempSync(path.join(work, `${engine}-`));
-  const browser = await puppeteer.launch(Object.assign({ headless: true }, launchOptions[engine](profile)));
+  const browser = await puppeteer.launch(Object.assign({ headless: true, protocolTimeout: 60000 },
+    launchOptions[engine](profile)));
   return {
+    // Firefox plays through a sound device (a null sink here) whose clock
+    // falls behind when a busy machine starves it; Chromium's own silent
+    // output keeps the system's time.
+    soundKeepsTime: engine === 'chromium',
     async open(url) {
       const page = await browser.newPage();
       page.on('pageerror', (e) => console.log(`   page error: ${e.message}`));
@@ -129,6 +130,7 @@ async function launchWebKit() {
   const xButtons = { left: 1, middle: 2, right: 3 };
   const keys = { Escape: Key.ESCAPE };
   return {
+    soundKeepsTime: true,   // GStreamer's output with no sound card
     async open(url) {
       await driver.get(url);
       return {

@@ -33,6 +33,7 @@
     firstFrameAt: 0,   // performance.now() of the first picture after the gesture
     musicPosition: 0,  // the music's position as the program last read it
     musicAt: 0,        // performance.now() of that read
+    audioTime: 0,      // and the audio context's time then, while heard
     musicHeard: false, // the music plays through the page's audio
     musicDecoded: false, // the browser has decoded the music
     posted: 0,         // input messages queued for the program
@@ -169,6 +170,7 @@
       run.musicPosition = position;
       run.musicAt = performance.now();
       run.musicHeard = heard;
+      run.audioTime = heard ? audio.currentTime : 0;
     },
 
     showPointer: function (show) {
