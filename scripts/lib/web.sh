@@ -25,39 +25,3 @@ web_check() {
   rm -rf "$work"
   return "$status"
 }
-
-# web_pulse_start: a PulseAudio server of the stage's own with one null
-# sink, for an engine that plays sound only to an output device (Firefox);
-# its clock is the system's. Exports PULSE_SERVER; web_pulse_stop ends it.
-web_pulse_pid=
-web_pulse_dir=
-
-web_pulse_start() {
-  web_pulse_dir=$(mktemp -d)
-  XDG_RUNTIME_DIR=$web_pulse_dir HOME=$web_pulse_dir pulseaudio -n --daemonize=no --exit-idle-time=-1 \
-    --disable-shm --use-pid-file=no --log-target=file:"$web_pulse_dir/log" \
-    --load="module-null-sink sink_name=quiet" --load="module-native-protocol-unix" 2>/dev/null &
-  web_pulse_pid=$!
-  for _ in $(seq 100); do
-    [ -S "$web_pulse_dir/pulse/native" ] && break
-    kill -0 "$web_pulse_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ ! -S "$web_pulse_dir/pulse/native" ]; then
-    echo "PulseAudio did not start:"
-    tail -n 20 "$web_pulse_dir/log" 2>/dev/null | sed 's/^/  | /'
-    web_pulse_stop
-    return 1
-  fi
-  export PULSE_SERVER="unix:$web_pulse_dir/pulse/native"
-}
-
-web_pulse_stop() {
-  if [ -n "$web_pulse_pid" ]; then
-    kill "$web_pulse_pid" 2>/dev/null || true
-    wait "$web_pulse_pid" 2>/dev/null || true
-  fi
-  web_pulse_pid=
-  [ -z "$web_pulse_dir" ] || rm -rf "$web_pulse_dir"
-  web_pulse_dir=
-}

@@ -40,6 +40,9 @@ const launchOptions = {
     browser: 'firefox',
     executablePath: '/usr/bin/firefox-esr',
     userDataDir: profile,
+    // Without a sound device Firefox never starts an audio context; its
+    // stand-in device runs one, on a clock of its own.
+    extraPrefsFirefox: { 'media.cubeb.force_mock_context': true },
   }),
 };
 
@@ -48,9 +51,8 @@ async function launchPuppeteer(engine, work) {
   const browser = await puppeteer.launch(Object.assign({ headless: true, protocolTimeout: 60000 },
     launchOptions[engine](profile)));
   return {
-    // Firefox plays through a sound device (a null sink here) whose clock
-    // falls behind when a busy machine starves it; Chromium's own silent
-    // output keeps the system's time.
+    // Firefox's stand-in sound device falls behind the system's clock when
+    // a busy machine starves it; Chromium's own silent output keeps time.
     soundKeepsTime: engine === 'chromium',
     async open(url) {
       const page = await browser.newPage();
