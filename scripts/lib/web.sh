@@ -1,7 +1,8 @@
 # What the browser stages share. Sourced from the repository's root.
 # web_prepare PACKAGE...: installs node, npm and the engine's Debian
 # packages (without their recommended ones), builds build-web/dist and
-# qz_webframes, and installs tests/web's pinned drivers.
+# qz_webframes, and installs tests/web's pinned drivers when their lockfile
+# changed.
 # web_check ENGINE [--whole]: runs tests/web/check.mjs in that engine.
 
 . scripts/lib/apt.sh
@@ -13,7 +14,13 @@ web_prepare() {
   apt_install --no-recommends "${need[@]}"
   scripts/build-web
   [ -x build/bin/qz_webframes ] || cmake --build build --target qz_webframes
-  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+  # The three stages share one install: again only when the lockfile moved.
+  local stamp=tests/web/node_modules/.lockfile-sum sum
+  sum=$(sha256sum tests/web/package-lock.json | cut -d' ' -f1)
+  if [ "$(cat "$stamp" 2>/dev/null)" != "$sum" ]; then
+    (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+    echo "$sum" >"$stamp"
+  fi
 }
 
 web_check() {
