@@ -13,7 +13,7 @@
 // service and the browser process are shown beside it.
 import fs from 'node:fs';
 import path from 'node:path';
-import { MusicRate, launchChromium, openPage, serve, sleep, waitFor } from './lib.mjs';
+import { MusicRate, launchChromium, openPage, serve, sleep, waitFor, reportFailure } from './lib.mjs';
 
 const [dist, video, work] = process.argv.slice(2, 5);
 const Seconds = Number(process.argv[5] || 10);
@@ -108,9 +108,10 @@ fs.writeFileSync(path.join(folder, 'video.html'), '<!doctype html><html><body st
 
 const browser = await launchChromium(work);
 const root = browser.process().pid;
-const { server, address } = await serve(folder);
+const server = await serve(folder);
+const address = server.address;
 const results = { page: [], video: [] };
-try {
+await reportFailure(async () => {
   for (let round = 1; round <= Rounds; round++) {
     console.log(`-- round ${round}: ${Seconds} s of each`);
     const page = await openPage(browser, address, '', { viewport: Viewport });
@@ -148,8 +149,8 @@ try {
   const mean = (list) => list.reduce((a, b) => a + b, 0) / list.length;
   console.log(`page ${mean(results.page).toFixed(1)}% against video ${mean(results.video).toFixed(1)}% ` +
     `of a core (renderer + GPU, mean of ${Rounds} rounds of ${Seconds} s)`);
-} finally {
+}).finally(async () => {
   await browser.close();
   server.close();
   fs.rmSync(folder, { recursive: true, force: true });
-}
+});

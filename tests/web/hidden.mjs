@@ -13,7 +13,7 @@
 // Prints what it saw; exits 1 at the first failure.
 import fs from 'node:fs';
 import path from 'node:path';
-import { MusicRate, fail, framesClass, launchChromium, openPage, serve, sleep, waitFor } from './lib.mjs';
+import { MusicRate, fail, framesClass, launchChromium, openPage, serve, sleep, waitFor, reportFailure } from './lib.mjs';
 
 const [dist, programFile, classifier, work] = process.argv.slice(2, 6);
 const Frames = framesClass(work, classifier, programFile);
@@ -87,8 +87,9 @@ const lead = (f) => (f.position / MusicRate) * 1000 - f.values[0] * ScrollPeriod
 const median = (values) => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 const browser = await launchChromium(work);
-const { server, address } = await serve(path.resolve(dist));
-try {
+const server = await serve(path.resolve(dist));
+const address = server.address;
+await reportFailure(async () => {
   console.log(`-- a page hidden for ${HiddenSeconds} s during the scroller, then shown again`);
   const page = await openPage(browser, address, '', { prepare: watchAudio, viewport: { width: 960, height: 720 } });
   // The tab that will hide it, opened now so that the hide is one step.
@@ -180,7 +181,7 @@ try {
   console.log(`   in step again: music ${leadAfter.toFixed(0)} ms ahead of the picture, ` +
     `the scroller ${columns} columns on, the audio ${settled[settled.length - 1].audio}`);
   console.log('hidden: ok');
-} finally {
+}).finally(async () => {
   await browser.close();
   server.close();
-}
+});

@@ -11,7 +11,7 @@
 // - at the end the page offers a tap to play again, and a tap does.
 // Prints what it saw; exits 1 at the first failure.
 import path from 'node:path';
-import { describe, fail, framesClass, launchChromium, openPage, serve, sleep, waitFor } from './lib.mjs';
+import { describe, fail, framesClass, launchChromium, openPage, serve, sleep, waitFor, reportFailure } from './lib.mjs';
 
 const [dist, programFile, classifier, work] = process.argv.slice(2, 6);
 const Frames = framesClass(work, classifier, programFile);
@@ -44,8 +44,9 @@ const Sizes = [
 ];
 
 const browser = await launchChromium(work);
-const { server, address } = await serve(path.resolve(dist));
-try {
+const server = await serve(path.resolve(dist));
+const address = server.address;
+await reportFailure(async () => {
   console.log('-- a phone upright: the prompt, the fit, a tap, a double tap, the end');
   const page = await openPage(browser, address, '', { prepare: countFullScreen, viewport: Phone });
   const waiting = await waitFor(page, (s) => s.state === 'waiting' && s.paints >= 1, 30, 'the loading picture');
@@ -108,7 +109,7 @@ try {
     fail(`the second run is ${again.state}`);
   }
   console.log('phone: ok');
-} finally {
+}).finally(async () => {
   await browser.close();
   server.close();
-}
+});
