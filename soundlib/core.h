@@ -3,8 +3,8 @@
 // The core (core.cpp) holds the fifteen entry points' sample family: sample
 // slots decoded chunk by chunk on a thread of their own, the software
 // channels, the mixer, the positions, and the silent output that stands in
-// for a missing device. A system supplies three pieces: an output device
-// that calls SoundMix from its own thread, an MPEG decoder, and the module
+// for a missing or lost device. A system supplies three pieces: an output
+// device that calls SoundMix from its own thread, an MPEG decoder, and the module
 // family's player (or one that refuses every module).
 #pragma once
 #include "base/sound_entries.h"
@@ -53,6 +53,10 @@ bool SoundOutputOpen(int rate);
 // Returns once SoundMix is no longer called.
 void SoundOutputClose();
 const char* SoundOutputError();
+// True once the open device has gone for good (unplugged, its sound server
+// ended) and calls SoundMix no more. Asked by the core's output thread,
+// which then closes it and carries on silently.
+bool SoundOutputLost();
 
 // --- given by each system: the MPEG decoder -----------------------------------
 

@@ -1,0 +1,123 @@
+// fmod.dll's waveOut output when the device goes away mid-run: built from
+// the library's own sources over a waveOut of this test's, which plays in
+// real time and then refuses every buffer with MMSYSERR_NODRIVER, as a
+// removed device's driver does. The music must play on, silently, at the
+// mixing rate, and closing must not hang. The music is music.mp3 beside
+// this program, as for the library's other tests.
+#include "soundlib/core.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int MixingRate = 44100;
+constexpr int WritesBeforeLoss = 40;           // about 0.9 s of music
+constexpr DWORD BufferMs = 1000 * SoundDeviceFrames / MixingRate;
+
+// The waveOut under the library. Its feeder thread alone writes.
+std::atomic<int> Writes;
+std::atomic<int> Refused;
+HANDLE DoneEvent = nullptr;
+
+MMRESULT WINAPI FakeOpen(LPHWAVEOUT device, UINT, LPCWAVEFORMATEX, DWORD_PTR callback, DWORD_PTR, DWORD flags) {
+  if ((flags & CALLBACK_TYPEMASK) != CALLBACK_EVENT) {
+    return MMSYSERR_INVALFLAG;
+  }
+  DoneEvent = reinterpret_cast<HANDLE>(callback);
+  *device = reinterpret_cast<HWAVEOUT>(1);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakePrepare(HWAVEOUT, LPWAVEHDR header, UINT) {
+  header->dwFlags |= WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeUnprepare(HWAVEOUT, LPWAVEHDR header, UINT) {
+  header->dwFlags &= ~WHDR_PREPARED;
+  return MMSYSERR_NOERROR;
+}
+
+// Plays each buffer for its length, then hands it back; from the chosen
+// write on the driver is gone.
+MMRESULT WINAPI FakeWrite(HWAVEOUT, LPWAVEHDR header, UINT) {
+  if (Writes.fetch_add(1) >= WritesBeforeLoss) {
+    Refused.fetch_add(1);
+    return MMSYSERR_NODRIVER;
+  }
+  Sleep(BufferMs);
+  header->dwFlags |= WHDR_DONE;
+  SetEvent(DoneEvent);
+  return MMSYSERR_NOERROR;
+}
+
+MMRESULT WINAPI FakeReset(HWAVEOUT) { return MMSYSERR_NOERROR; }
+MMRESULT WINAPI FakeClose(HWAVEOUT) { return MMSYSERR_NOERROR; }
+
+std::vector<unsigned char> ReadMusic() {
+  std::vector<unsigned char> bytes;
+  FILE* file = std::fopen("music.mp3", "rb");
+  if (file == nullptr) {
+    return bytes;
+  }
+  unsigned char block[65536];
+  size_t got = 0;
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
+    bytes.insert(bytes.end(), block, block + got);
+  }
+  std::fclose(file);
+  return bytes;
+}
+
+}  // namespace
+
+// The import slots the library's calls go through, filled with the fakes
+// instead of winmm.dll's functions (this program does not link winmm).
+extern "C" {
+void* __imp_waveOutOpen = reinterpret_cast<void*>(&FakeOpen);
+void* __imp_waveOutPrepareHeader = reinterpret_cast<void*>(&FakePrepare);
+void* __imp_waveOutUnprepareHeader = reinterpret_cast<void*>(&FakeUnprepare);
+void* __imp_waveOutWrite = reinterpret_cast<void*>(&FakeWrite);
+void* __imp_waveOutReset = reinterpret_cast<void*>(&FakeReset);
+void* __imp_waveOutClose = reinterpret_cast<void*>(&FakeClose);
+}
+
+namespace {
+
+TEST(WindowsLostOutput, MusicPlaysOnSilentlyInTimeAfterTheDriverGoes) {
+  std::vector<unsigned char> music = ReadMusic();
+  ASSERT_FALSE(music.empty()) << "music.mp3 is not beside the test program";
+  ASSERT_EQ(FSOUND_Init(MixingRate, 32, 0), 1);
+  void* sample = FSOUND_Sample_LoadMpegMemory(-1, music.data(), 0, static_cast<int>(music.size()));
+  ASSERT_NE(sample, nullptr);
+  int channel = FSOUND_PlaySound(-1, sample);
+  ASSERT_GE(channel, 0);
+  Clock::time_point start = Clock::now();
+
+  // Well past the loss: the position still follows the clock.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  uint32_t position = FSOUND_GetCurrentPosition(channel);
+  EXPECT_GT(Refused.load(), 0) << "the driver never went";
+  EXPECT_NEAR(position, seconds * MixingRate, 0.1 * seconds * MixingRate);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  double later = std::chrono::duration<double>(Clock::now() - start).count();
+  uint32_t moved = FSOUND_GetCurrentPosition(channel) - position;
+  EXPECT_NEAR(moved, (later - seconds) * MixingRate, 0.15 * (later - seconds) * MixingRate);
+  EXPECT_EQ(Refused.load(), 1) << "a refused buffer ends the feeder";
+
+  FSOUND_Close();  // returns: nothing waits on the lost device
+}
+
+}  // namespace
