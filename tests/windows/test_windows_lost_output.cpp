@@ -5,6 +5,7 @@
 // mixing rate, and closing must not hang. The music is music.mp3 beside
 // this program, as for the library's other tests.
 #include "soundlib/core.h"
+#include "tests/windows/music_file.h"
 
 #include <gtest/gtest.h>
 
@@ -63,21 +64,6 @@ MMRESULT WINAPI FakeWrite(HWAVEOUT, LPWAVEHDR header, UINT) {
 
 MMRESULT WINAPI FakeReset(HWAVEOUT) { return MMSYSERR_NOERROR; }
 MMRESULT WINAPI FakeClose(HWAVEOUT) { return MMSYSERR_NOERROR; }
-
-std::vector<unsigned char> ReadMusic() {
-  std::vector<unsigned char> bytes;
-  FILE* file = std::fopen("music.mp3", "rb");
-  if (file == nullptr) {
-    return bytes;
-  }
-  unsigned char block[65536];
-  size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  std::fclose(file);
-  return bytes;
-}
 
 }  // namespace
 

@@ -262,12 +262,16 @@ bool CloseHashes(Capture& c, const RenderResult& r, std::string& error) {
     std::fprintf(c.hashes, "music-frame %" PRIu64 "\n", r.musicStart / 1000);
   }
   std::fprintf(c.hashes, "frames %" PRIu64 "\n", r.frames);
+  errno = 0;
   bool ok = std::fflush(c.hashes) == 0 && !std::ferror(c.hashes) && fsync(fileno(c.hashes)) == 0;
-  int why = errno;
-  ok = std::fclose(c.hashes) == 0 && ok;
+  int why = ok ? 0 : errno;
+  if (std::fclose(c.hashes) != 0) {
+    why = why != 0 ? why : errno;
+    ok = false;
+  }
   c.hashes = nullptr;
   if (!ok) {
-    error = "cannot write " + c.options->hashes + ": " + std::strerror(why != 0 ? why : errno);
+    error = "cannot write " + c.options->hashes + ": " + std::strerror(why);
   }
   return ok;
 }
@@ -311,6 +315,12 @@ int Run(const Options& o) {
   if (!o.hashes.empty()) {
     std::string part = DirectoryOf(o.hashes) + "/." + BaseNameOf(o.hashes) + ".XXXXXX";
     int fd = mkstemp(part.data());
+    if (fd >= 0) {
+      // mkstemp makes it private; the list gets the mode a new file would.
+      mode_t mask = umask(0);
+      umask(mask);
+      fchmod(fd, 0666 & ~mask);
+    }
     c.hashes = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (c.hashes == nullptr) {
       std::string why = std::strerror(errno);
