@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sched.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
@@ -570,6 +571,45 @@ TEST_F(CaptureTest, BrokenEncoderStopsTheCaptureAndLeavesEarlierFiles) {
     EXPECT_EQ(name.rfind("frame_", 0), 0u) << name;
     EXPECT_TRUE(IsWholePng(out + "/frames/" + name)) << name;
   }
+}
+
+// SIGTERM mid-render ends the capture like a failed write: the earlier hash
+// list stays, and so does nothing of this run.
+TEST_F(CaptureTest, TerminatedCaptureLeavesTheEarlierFileAndNoTemporaryFile) {
+  std::string out = dir_ + "/terminated";
+  std::filesystem::create_directory(out);
+  EarlierFiles earlier(out);
+  const std::vector<std::string> before = Names(out);
+  std::string err = out + "/../terminated.err";
+  std::vector<std::string> args = {QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", "100",
+                                   "--hashes", earlier.hashes};
+  std::vector<char*> argv;
+  for (std::string& a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // The render has begun once the hash list's temporary file is there.
+  bool rendering = false;
+  for (int i = 0; i < 20000 && !rendering; i++) {
+    rendering = Names(out).size() > before.size();
+    if (!rendering) {
+      usleep(500);
+    }
+  }
+  kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(rendering) << "no temporary hash list appeared";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << FileBytes(err);
+  EXPECT_NE(FileBytes(err).find("qzcapture: interrupted"), std::string::npos) << FileBytes(err);
+  earlier.ExpectUnchanged();
+  EXPECT_EQ(Names(out), before);
 }
 
 // A tmpfs of a few megabytes, mounted for the test and filled up.

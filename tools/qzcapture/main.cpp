@@ -373,6 +373,9 @@ int Run(const Options& o) {
     }
   }
   if (!o.hashes.empty()) {
+    if (Interrupted()) {
+      return Fail("interrupted");
+    }
     if (!PutInPlace(scratch.hashes, o.hashes, c.error)) {
       return Fail(c.error);
     }
