@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +28,7 @@ constexpr int MinRate = 8000;
 constexpr int MaxRate = 192000;
 // Decoded audio lives in chunks of 32,768 frames, 2,048 of them: 67 million
 // frames, 25 minutes at 44,100 Hz. The fuzz build makes them small, so that
-// short inputs cross chunks and a load costs no large allocation.
+// short inputs cross chunks.
 #ifndef QZ_SOUNDLIB_CHUNK_SHIFT
 #define QZ_SOUNDLIB_CHUNK_SHIFT 15
 #endif
@@ -39,7 +38,6 @@ constexpr uint32_t ChunkMask = ChunkFrames - 1;
 constexpr uint32_t ChunkRoom = 2048;
 constexpr long FileRoom = 256L << 20;    // largest MPEG file read
 constexpr int FixedShift = 32;           // channel cursors are 32.32 fixed point
-constexpr auto WatchPeriod = std::chrono::milliseconds(20);  // how often a device is checked for loss
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -70,13 +68,11 @@ struct Channel {
 bool Initialised;                    // between a successful init and close
 int MixRate;                         // output frames per second
 int ChannelCount;                    // channels the caller asked for, capped
-bool DeviceOpen;                     // the system's output runs (the watch may close it)
-std::thread SilentThread;            // watches the device; silent output without one
-std::mutex QuitLock;                 // guards OutputQuit, so the output thread's waits end at once
-std::condition_variable QuitWake;
-bool OutputQuit;
+bool DeviceOpen;                     // the system's output runs (caller thread only)
+std::thread SilentThread;            // silent output, when no device exists or it was lost
+std::atomic<bool> SilentQuit;
 std::atomic<bool> SilentNoticeGiven; // the no-device notice is printed once per process
-std::atomic<int64_t> LastMixAt;      // steady-clock nanoseconds of the last block mixed
+std::atomic<int64_t> LastMixAt;      // steady-clock ticks when the last block was mixed
 Sample Samples[SampleRoom];
 Channel Channels[ChannelRoom];
 
@@ -134,22 +130,14 @@ void MixBlock(int16_t* out, int frames) {
   }
 }
 
-// Waits until `deadline`; true when the output is to stop instead.
-bool WaitForQuit(SteadyClock::time_point deadline) {
-  std::unique_lock<std::mutex> hold(QuitLock);
-  return QuitWake.wait_until(hold, deadline, [] { return OutputQuit; });
-}
-
 // Stands in for a device: mixes one device buffer per buffer period against
 // absolute deadlines from `origin`, so positions follow the clock without
 // drifting.
-void PlaySilently(SteadyClock::time_point origin) {
+void SilentOutput(SteadyClock::time_point origin) {
   int64_t handed = 0;
-  for (;;) {
+  while (!SilentQuit.load(std::memory_order_acquire)) {
     handed += SoundDeviceFrames;
-    if (WaitForQuit(origin + std::chrono::nanoseconds(handed * 1000000000LL / MixRate))) {
-      return;
-    }
+    std::this_thread::sleep_until(origin + std::chrono::nanoseconds(handed * 1000000000LL / MixRate));
     SoundMix(nullptr, SoundDeviceFrames);
   }
 }
@@ -160,39 +148,19 @@ void NoteMissingDevice() {
   }
 }
 
-// The output thread. Without a device it is the silent output. With one it
-// watches it: a device can go away mid-run (unplugged, its sound server
-// ended) and then no longer asks for audio, which would stop every
-// position. It is then closed and the silent output carries on from the
-// last block the device took, so the music keeps time.
-void RunOutput() {
-  while (DeviceOpen) {
-    if (WaitForQuit(SteadyClock::now() + WatchPeriod)) {
-      return;
-    }
-    if (SoundOutputLost()) {
-      SoundOutputClose();  // returns once the device no longer mixes
-      DeviceOpen = false;
-      std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
-    }
-  }
-  int64_t last = LastMixAt.load(std::memory_order_relaxed);
-  PlaySilently(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now());
+void StartSilentOutput(SteadyClock::time_point origin) {
+  SilentQuit.store(false);
+  SilentThread = std::thread(SilentOutput, origin);
 }
 
 void StopOutput() {
-  // The watch first: it may close the device itself.
-  if (SilentThread.joinable()) {
-    {
-      std::lock_guard<std::mutex> hold(QuitLock);
-      OutputQuit = true;
-    }
-    QuitWake.notify_all();
-    SilentThread.join();
-  }
   if (DeviceOpen) {
     SoundOutputClose();  // returns once the output has stopped mixing
     DeviceOpen = false;
+  }
+  if (SilentThread.joinable()) {
+    SilentQuit.store(true, std::memory_order_release);
+    SilentThread.join();
   }
 }
 
@@ -329,6 +297,17 @@ void SoundMix(int16_t* out, int frames) {
   }
 }
 
+void SoundOutputCheck() {
+  if (!DeviceOpen || !SoundOutputLost()) {
+    return;
+  }
+  SoundOutputClose();  // returns once the device no longer mixes
+  DeviceOpen = false;
+  std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
+  int64_t last = LastMixAt.load(std::memory_order_relaxed);
+  StartSilentOutput(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now());
+}
+
 int SoundMixRate() { return MixRate; }
 
 bool SoundInitialised() { return Initialised; }
@@ -352,10 +331,8 @@ extern "C" int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
   DeviceOpen = SoundOutputOpen(mixRate);
   if (!DeviceOpen) {
     NoteMissingDevice();
+    StartSilentOutput(SteadyClock::now());
   }
-  LastMixAt.store(0);
-  OutputQuit = false;  // no output thread runs now
-  SilentThread = std::thread(RunOutput);
   Initialised = true;
   return 1;
 }
@@ -442,6 +419,7 @@ extern "C" int FSOUND_PlaySound(int channel, void* sample) {
 // Frames of the channel's sample handed to the output since its start; it
 // stays where it is once the channel stops or ends. 0 for an unused channel.
 extern "C" unsigned int FSOUND_GetCurrentPosition(int channel) {
+  SoundOutputCheck();
   Channel* ch = ChannelAt(channel);
   return ch != nullptr ? ch->position.load(std::memory_order_acquire) : 0;
 }

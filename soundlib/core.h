@@ -36,6 +36,14 @@ constexpr int SoundDeviceFrames = 1024;  // one device buffer, frames (about 23 
 // (interleaved stereo), or mixes and drops them when `out` is null.
 void SoundMix(int16_t* out, int frames);
 
+// Called on the caller thread with every position asked for. A device can
+// go away mid-run (unplugged, its sound server ended); it then no longer
+// asks for audio, or SDL goes on asking at a pace of its own, and every
+// position would stop or drift. The lost device is closed and the silent
+// output carries on from the last block the device took, so the music
+// keeps time. Asking costs one look at the device's state.
+void SoundOutputCheck();
+
 // Held by the mixer while it mixes one block; the module player takes it
 // around every change of a song that the mixer reads.
 extern std::mutex SoundMixLock;
@@ -54,8 +62,7 @@ bool SoundOutputOpen(int rate);
 void SoundOutputClose();
 const char* SoundOutputError();
 // True once the open device has gone for good (unplugged, its sound server
-// ended) and calls SoundMix no more. Asked by the core's output thread,
-// which then closes it and carries on silently.
+// ended). Asked from the caller thread by SoundOutputCheck.
 bool SoundOutputLost();
 
 // --- given by each system: the MPEG decoder -----------------------------------

@@ -90,21 +90,31 @@ TEST(WindowsLostOutput, MusicPlaysOnSilentlyInTimeAfterTheDriverGoes) {
   ASSERT_NE(sample, nullptr);
   int channel = FSOUND_PlaySound(-1, sample);
   ASSERT_GE(channel, 0);
+  // The position is asked for every 5 ms, as the run loop does once per
+  // frame; the library looks at the device each time.
+  auto follow = [channel](double seconds) {
+    Clock::time_point start = Clock::now();
+    uint32_t position = FSOUND_GetCurrentPosition(channel);
+    while (Since(start) < seconds) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      position = FSOUND_GetCurrentPosition(channel);
+    }
+    return position;
+  };
   Clock::time_point start = Clock::now();
   while (Refused.load() == 0 && Since(start) < 20) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    follow(0.005);
   }
   ASSERT_GT(Refused.load(), 0) << "the driver never went";
 
-  // Past the loss (the library looks every 20 ms), the position follows
-  // the clock: a feeder that went on mixing into refused buffers would run
-  // it far ahead, one that stopped would hold it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // Past the loss the position follows the clock: a feeder that went on
+  // mixing into refused buffers would run it far ahead, one that stopped
+  // would hold it.
+  follow(0.2);
   Clock::time_point from = Clock::now();
   uint32_t first = FSOUND_GetCurrentPosition(channel);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  uint32_t moved = follow(1.5) - first;
   double seconds = Since(from);
-  uint32_t moved = FSOUND_GetCurrentPosition(channel) - first;
   std::printf("position rate after the driver went: %.1f per second\n", moved / seconds);
   EXPECT_NEAR(moved / seconds, MixingRate, 0.1 * MixingRate);
   EXPECT_EQ(Refused.load(), 1) << "a refused buffer ends the feeder";
