@@ -1,14 +1,5 @@
-// Opening the program's own file on Linux. The reads, seeks and closes on
-// the descriptor are in file.cpp, which the virtual platform shares.
-#include "platform/plat_file.h"
+// Opening the program's own file where its name is its path (Linux, the
+// page's in-memory file system); a backend that maps names opens its own way.
+#include "platform/common/file.h"
 
-#include <fcntl.h>
-
-PlatFile PlatFileOpen(const char* name) {
-  int fd = open(name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    return PlatFileInvalid;
-  }
-  posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
-  return fd;
-}
+PlatFile PlatFileOpen(const char* name) { return CommonFileOpen(name); }

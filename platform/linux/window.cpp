@@ -3,6 +3,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 
+#include "platform/common/clock.h"
 #include "platform/common/depth.h"
 #include "platform/common/handles.h"
 #include "platform/linux/screen.h"
@@ -136,7 +137,7 @@ void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
   int32_t hz = SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0;
-  LinuxSleepUntil(LinuxPaceTarget(&w->pacer, PlatClockNanoseconds(), LinuxRefreshPeriod(hz)));
+  CommonSleepUntil(LinuxPaceTarget(&w->pacer, PlatClockNanoseconds(), LinuxRefreshPeriod(hz)));
 }
 
 // True when the copy is the last one put up and its source holds the same
