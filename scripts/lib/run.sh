@@ -12,7 +12,8 @@
 #                         has not within SECONDS; its exit code in $rc
 #   run_whole STARTED     waits for a run left alone to play the whole
 #                         presentation from STARTED (date +%s) and checks it
-#                         ended with 0 no sooner than the music allows
+#                         ended with 0 no sooner than the music allows;
+#                         how long it took in $took
 #   run_end               ends the run, if any (for the exit trap)
 
 run_pid=
@@ -62,7 +63,6 @@ run_wait() {
 }
 
 run_whole() {
-  local took
   run_wait "$run_whole_limit"
   took=$(($(date +%s) - $1))
   [ "$rc" = 0 ] || fail "exit code $rc at the end of the presentation, want 0"
