@@ -14,6 +14,7 @@
 #include "timing/sequencer.h"
 #include "timing/ticktimer.h"
 #include "video/video.h"
+#include "platform/plat_system.h"
 
 // Zero at process start; whatever the music item leaves free stays zero.
 uint8_t MusicBuffer[MusicBufferBytes];
@@ -104,6 +105,8 @@ bool StartPresentation() {
   }
   return SoundLoadMemory(MusicBuffer, MusicBufferBytes);
 }
+
+void ExitWithSystemError() { PlatExitProcess(SystemError); }
 
 void ShutdownPresentation() {
   StopTickTimer();

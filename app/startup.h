@@ -30,5 +30,8 @@ bool StartPresentation();
 // the process with SystemError.
 [[noreturn]] void ShutdownPresentation();
 
+// Ends the process with SystemError as its exit code.
+[[noreturn]] void ExitWithSystemError();
+
 // The whole program: start-up, the run loop, the shutdown path.
 [[noreturn]] void QuillwaveMain();

@@ -1,7 +1,5 @@
-// The failure report and the process exit.
+// The failure report and the meanings of its codes.
 #include "base/syserror.h"
-
-#include "platform/plat_system.h"
 
 uint32_t SystemError = ErrorNone;
 
@@ -9,8 +7,6 @@ bool RecordSystemError(uint32_t code) {
   SystemError = code;
   return false;
 }
-
-void ExitWithSystemError() { PlatExitProcess(SystemError); }
 
 const char* ExitCodeMeaning(uint32_t code) {
   switch (code) {

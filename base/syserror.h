@@ -1,5 +1,6 @@
-// The one failure report every subsystem shares: SystemError, its codes, and
-// the routines that set it and end the process with it.
+// The one failure report every subsystem shares: SystemError, its codes,
+// the routine that sets it and what each code means. Ending the process
+// with it is start-up's (ExitWithSystemError, app/startup.h).
 #pragma once
 #include "base/exit_codes.h"
 
@@ -15,9 +16,6 @@ extern uint32_t SystemError;
 // Stores `code` in SystemError and reports false, so a failing service can
 // end with `return RecordSystemError(code);`.
 bool RecordSystemError(uint32_t code);
-
-// Ends the process with SystemError as its exit code.
-[[noreturn]] void ExitWithSystemError();
 
 // What an exit code means, from the table; null for a code the system never
 // sets.

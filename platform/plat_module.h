@@ -5,6 +5,12 @@
 
 using PlatModule = void*;
 
+// The names the system loads them by, and the display service's one entry
+// point, as the system and every backend spell them.
+constexpr char PlatDisplayLibraryName[] = "ddraw.dll";
+constexpr char PlatDisplayCreateName[] = "DirectDrawCreate";
+constexpr char PlatSoundLibraryName[] = "fmod.dll";
+
 // Called by OpenVideo (full screen) and SoundOpen.
 // Loads a library by its bare name: from the program's own directory first,
 // so the sound library shipped beside the program file wins over any other

@@ -13,10 +13,10 @@ const char* PlatCommandLine();
 // Suspends the calling thread for the given number of milliseconds.
 void PlatSleep(uint32_t milliseconds);
 
-// Called by ExitWithSystemError, last thing on the shutdown path.
+// Called by start-up's ExitWithSystemError, last thing on the shutdown path.
 // Ends the process with the code as its exit status. Does not return.
 [[noreturn]] void PlatExitProcess(uint32_t code);
 
-// Called by the tick timer's thread to keep its deadlines.
+// Called by the scroller scene to seed its flicker, once per start.
 // Monotonic time in nanoseconds from an arbitrary origin.
 uint64_t PlatClockNanoseconds();

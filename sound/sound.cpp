@@ -93,7 +93,7 @@ bool SoundOpen(uint32_t typeTag, uintptr_t window) {
   SoundDevice.library = nullptr;
   SoundDevice.entries.bound = 0;
   SoundDevice.typeTag = typeTag;
-  SoundDevice.library = PlatModuleLoad(SoundLibraryName);
+  SoundDevice.library = PlatModuleLoad(PlatSoundLibraryName);
   if (SoundDevice.library == nullptr) {
     return RecordSystemError(ErrorSound);
   }

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 constexpr uint32_t SoundTypeMpeg = 0x4D504547;  // 'MPEG': sample family
-constexpr char SoundLibraryName[] = "fmod.dll";
 
 // False after recording SystemError 6.
 bool SoundOpen(uint32_t typeTag, uintptr_t window);

@@ -16,8 +16,8 @@ struct VideoDeviceState {
   uintptr_t instance;                  // the program's instance
   uintptr_t window;                    // the demo window; 0 until made
   uintptr_t windowDC;                  // the window's device context, kept for the run
-  PlatModule displayLibrary;           // "ddraw.dll" once loaded; never unloaded
-  PlatDisplayCreate displayCreate;     // its "DirectDrawCreate"
+  PlatModule displayLibrary;           // PlatDisplayLibraryName once loaded; never unloaded
+  PlatDisplayCreate displayCreate;     // its PlatDisplayCreateName
   PlatDisplay* display;                // the display object; never released
   PlatDisplaySurface* primarySurface;  // surface copy in full screen only
   uint32_t bestDepth;                  // deepest RGB depth the automatic choice found

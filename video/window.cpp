@@ -12,8 +12,6 @@ namespace {
 
 constexpr char WindowClassName[] = "QZClassName";
 constexpr char DefaultWindowTitle[] = "QZ";
-constexpr char DisplayLibraryName[] = "ddraw.dll";
-constexpr char DisplayCreateName[] = "DirectDrawCreate";
 
 // Full screen: a bare popup with the system menu; no class style.
 constexpr uint32_t FullScreenStyle = WS_POPUP | WS_BORDER | WS_SYSMENU;
@@ -77,12 +75,12 @@ bool ChooseModeAutomatically(uint32_t width, uint32_t height) {
 // Full screen: the display service, exclusive use of the screen, the mode,
 // and for the surface copy the primary surface.
 bool OpenFullScreen() {
-  VideoDevice.displayLibrary = PlatModuleLoad(DisplayLibraryName);
+  VideoDevice.displayLibrary = PlatModuleLoad(PlatDisplayLibraryName);
   if (VideoDevice.displayLibrary == nullptr) {
     return RecordSystemError(ErrorDisplayService);
   }
   VideoDevice.displayCreate =
-      reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(VideoDevice.displayLibrary, DisplayCreateName));
+      reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(VideoDevice.displayLibrary, PlatDisplayCreateName));
   if (VideoDevice.displayCreate == nullptr) {
     return RecordSystemError(ErrorDisplayService);
   }

@@ -1,6 +1,8 @@
 // The built-in display services' modes, primary surface and creation.
 #include "platform/common/display_service.h"
 
+#include "platform/plat_module.h"
+
 #include <cstring>
 
 namespace {
@@ -57,7 +59,7 @@ int32_t CommonCreateDisplay(const void* device, PlatDisplay** display, void* out
 }
 
 void* CommonDisplaySymbol(const char* plainName, void* create) {
-  if (std::strcmp(plainName, "DirectDrawCreate") == 0) {
+  if (std::strcmp(plainName, PlatDisplayCreateName) == 0) {
     return create;
   }
   return nullptr;

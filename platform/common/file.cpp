@@ -1,9 +1,23 @@
-// The program's own file, once open: plain POSIX descriptors, shared by every
-// backend that has them; each opens the file its own way.
-#include "platform/plat_file.h"
+// The program's own file as a plain POSIX descriptor, shared by every
+// backend that has them: the open, and the seeks, reads and close on it.
+#include "platform/common/file.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
+
+PlatFile CommonFileOpen(const char* path) {
+  if (path == nullptr) {
+    return PlatFileInvalid;
+  }
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return PlatFileInvalid;
+  }
+  // The archive is read by seeks to its items, not straight through.
+  posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+  return fd;
+}
 
 int64_t PlatFileSeekFromEnd(PlatFile file, int32_t distance) {
   off_t at = lseek(static_cast<int>(file), distance, SEEK_END);

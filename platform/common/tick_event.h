@@ -1,6 +1,7 @@
 // The one tick event of a backend that runs its ticks itself (virtual,
-// web): at most one runs at a time. Each backend keeps the running event's
-// routine and hands it in.
+// web): PlatTimerSetEvent and PlatTimerKillEvent are defined here, at most
+// one event runs at a time, and the backend runs the ticks that its clock
+// says are due at the points where it has control (a present, a pause).
 #pragma once
 #include "platform/plat_timer.h"
 
@@ -8,9 +9,17 @@
 
 constexpr uint32_t CommonTickEventId = 1;
 
-// Whether an event of `interval` ms calling `callback` may start while
-// `running` is the routine of the event that runs (null for none).
-bool CommonTickEventMayStart(uint32_t interval, PlatTimerCallback callback, PlatTimerCallback running);
+// Hooks the backend defines: its clock, in units of its own choosing, and
+// how many of those units make one millisecond (read at each event start).
+uint64_t CommonTickClock();
+uint64_t CommonTickUnitsPerMillisecond();
 
-// Ends the running event when `eventId` is its id; false when it is not.
-bool CommonTickEventKill(uint32_t eventId, PlatTimerCallback* running);
+// Called before each tick with the time it fell due, so that a backend
+// whose clock is its own moves it there first; null when the clock runs by
+// itself.
+using CommonTickReach = void (*)(uint64_t due);
+
+// Runs, in order, every tick due by `until` (on the backend's clock), at
+// most `limit` of them; the rest stay due for the next call. A routine run
+// by a tick may kill the event; the run then stops.
+void CommonRunDueTicks(uint64_t until, uint32_t limit, CommonTickReach reach);

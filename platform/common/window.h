@@ -1,26 +1,21 @@
 // The one window of a backend that keeps it in memory (virtual, web): the
-// routines on it that do not depend on where its pictures go. Each backend
-// keeps the state and hands it in.
+// window, class and message routines of plat_window.h and the copies into
+// the window of plat_bitmap.h are defined here. The window's handle is
+// CommonWindowBase, its device context's CommonWindowDCBase
+// (common/handles.h). The backend says where messages come from and where
+// pictures go through the hooks below.
 #pragma once
-#include "platform/plat_window.h"
+#include "platform/common/bitmap.h"
 
 #include <cstdint>
 
-struct CommonWindow {
-  PlatWindowProcedure procedure;  // of the registered class, null until then
-  bool exists;
-  int32_t pointerCount;           // pointer shows while 0 or more
-};
+constexpr int32_t CommonWindowLargestSide = 4096;   // pixels; larger windows are refused
 
-// The window's handle is CommonWindowBase, its device context's
-// CommonWindowDCBase (common/handles.h).
-intptr_t CommonDispatchMessage(const CommonWindow& window, const PlatMessage* message);
-// A close destroys the window; everything else is ignored.
-intptr_t CommonDefWindowProc(CommonWindow& window, uintptr_t handle, uint32_t message);
-uintptr_t CommonProgramInstance();
-uintptr_t CommonGetDC(const CommonWindow& window, uintptr_t handle);
-int32_t CommonReleaseDC(uintptr_t dc);
-bool CommonShowWindow(const CommonWindow& window, uintptr_t handle);
-// The new count.
-int32_t CommonShowCursor(CommonWindow& window, bool show);
-bool CommonDestroyWindow(CommonWindow& window, uintptr_t handle);
+// Hooks the backend defines.
+// Takes the next pending input message for the window, if any.
+bool CommonWindowTakeMessage(uint32_t* message, uint32_t* wParam);
+// A copy into the window of `width` x `height` pixels (as created): clips
+// and shows it; false when nothing of it could be shown.
+bool CommonWindowPresent(const CommonImage& image, const CommonStretch& copy, int32_t width, int32_t height);
+// The pointer shows (true) or hides over the window.
+void CommonWindowPointer(bool shown);

@@ -2,7 +2,9 @@
 // the same name is searched for.
 #include "platform/linux/builtin.h"
 
+#include "platform/plat_module.h"
+
 const LinuxBuiltinModule LinuxBuiltinModules[] = {
-    {"ddraw.dll", LinuxDisplaySymbol},
+    {PlatDisplayLibraryName, LinuxDisplaySymbol},
     {nullptr, nullptr},
 };

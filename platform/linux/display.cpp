@@ -8,7 +8,7 @@
 #include "platform/common/display_mode.h"
 #include "platform/common/display_service.h"
 #include "platform/linux/builtin.h"
-#include "platform/linux/screen.h"
+#include "platform/linux/window.h"
 
 namespace {
 

@@ -2,9 +2,7 @@
 #include "platform/linux/present.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include <strings.h>
 
@@ -24,12 +22,6 @@ uint64_t LinuxPaceTarget(LinuxPacer* pacer, uint64_t now, uint64_t period) {
   uint64_t target = resync ? now : std::max(now, pacer->next);
   pacer->next = (resync ? now : pacer->next) + period;
   return target;
-}
-
-void LinuxSleepUntil(uint64_t when) {
-  timespec until{static_cast<time_t>(when / NsPerSecond), static_cast<long>(when % NsPerSecond)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-  }
 }
 
 LinuxPlacement LinuxPlacePicture(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight) {

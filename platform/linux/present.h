@@ -24,9 +24,6 @@ uint64_t LinuxRefreshPeriod(int32_t refreshHz);
 // starts a new grid at `now` instead of catching up with a burst.
 uint64_t LinuxPaceTarget(LinuxPacer* pacer, uint64_t now, uint64_t period);
 
-// Suspends the calling thread until the monotonic clock reaches `when`.
-void LinuxSleepUntil(uint64_t when);
-
 struct LinuxPlacement {
   int32_t x;
   int32_t y;

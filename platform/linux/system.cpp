@@ -6,7 +6,6 @@
 #include "platform/linux/system.h"
 
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@ namespace {
 
 // The command line as one text, read once from /proc; longer lines are cut.
 constexpr uint32_t CommandLineRoom = 32768;
+constexpr uint64_t NanosecondsPerMillisecond = 1000000;
 char CommandLineBytes[CommandLineRoom];   // as /proc gives it
 char CommandLineText[CommandLineRoom];    // joined, what PlatCommandLine returns
 bool CommandLineRead = false;
@@ -82,10 +82,7 @@ const char* PlatCommandLine() {
 }
 
 void PlatSleep(uint32_t milliseconds) {
-  timespec left{static_cast<time_t>(milliseconds / 1000),
-                static_cast<long>(milliseconds % 1000) * 1000000L};
-  while (clock_nanosleep(CLOCK_MONOTONIC, 0, &left, &left) == EINTR) {
-  }
+  CommonSleepUntil(CommonMonotonicNanoseconds() + uint64_t{milliseconds} * NanosecondsPerMillisecond);
 }
 
 uint64_t PlatClockNanoseconds() { return CommonMonotonicNanoseconds(); }

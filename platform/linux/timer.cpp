@@ -8,9 +8,7 @@
 #include "platform/linux/timer.h"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
-#include <ctime>
 #include <mutex>
 #include <thread>
 
@@ -36,13 +34,6 @@ TimerEvent Events[EventRoom];
 uint32_t NextEventId = 1;
 std::mutex EventsLock;          // guards the records against concurrent set/kill
 
-void SleepUntil(uint64_t deadline) {
-  timespec at{static_cast<time_t>(deadline / 1000000000ULL),
-              static_cast<long>(deadline % 1000000000ULL)};
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-  }
-}
-
 bool StillRunning(const TimerEvent* event, uint32_t id) {
   return event->id.load(std::memory_order_acquire) == id;
 }
@@ -53,7 +44,7 @@ void RunEvent(TimerEvent* event, uint32_t id, uint64_t intervalNs, PlatTimerCall
     uint64_t now = CommonMonotonicNanoseconds();
     if (now < deadline) {
       uint64_t wake = deadline - now > SleepSliceNs ? now + SleepSliceNs : deadline;
-      SleepUntil(wake);
+      CommonSleepUntil(wake);
       continue;
     }
     LinuxCatchUp due = LinuxTimerCatchUp(deadline, now, intervalNs);

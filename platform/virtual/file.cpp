@@ -1,11 +1,10 @@
 // The program's own file on the virtual platform: real files, with one name
 // that may stand for a file elsewhere (the capture's program file). Only the
-// open is ours; the reads are shared (common/file.cpp).
-#include "platform/plat_file.h"
+// mapping is ours; the open and the reads are shared (common/file.h).
+#include "platform/common/file.h"
 #include "platform/virtual/virtual.h"
 
 #include <cstring>
-#include <fcntl.h>
 
 namespace {
 
@@ -27,6 +26,5 @@ PlatFile PlatFileOpen(const char* name) {
   if (MappedName != nullptr && std::strcmp(name, MappedName) == 0) {
     name = MappedPath;
   }
-  int fd = open(name, O_RDONLY | O_CLOEXEC);
-  return fd < 0 ? PlatFileInvalid : fd;
+  return CommonFileOpen(name);
 }

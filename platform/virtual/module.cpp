@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr char SoundLibraryFile[] = "fmod.dll";
 constexpr size_t NameRoom = 64;
 constexpr int InitSuccess = 1;
 constexpr int PlayChannel = 1;        // the channel every play reports
@@ -82,7 +81,7 @@ constexpr size_t ExportCount = sizeof Exports / sizeof Exports[0];
 VirtualMusic VirtualMusicState() { return VirtualMusic{MusicData, MusicLength, Played, PlayedAt}; }
 
 PlatModule PlatModuleLoad(const char* name) {
-  if (name == nullptr || std::strcmp(name, SoundLibraryFile) != 0) {
+  if (name == nullptr || std::strcmp(name, PlatSoundLibraryName) != 0) {
     return nullptr;
   }
   Loaded = true;

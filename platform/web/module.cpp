@@ -19,8 +19,8 @@ struct BuiltinModule {
 
 // The services, each loaded at most once at a time. Main thread only.
 const BuiltinModule Builtins[] = {
-    {"ddraw.dll", WebDisplaySymbol},
-    {"fmod.dll", WebSoundSymbol},
+    {PlatDisplayLibraryName, WebDisplaySymbol},
+    {PlatSoundLibraryName, WebSoundSymbol},
 };
 constexpr size_t BuiltinCount = sizeof Builtins / sizeof Builtins[0];
 bool Loaded[BuiltinCount];   // loaded and not freed; the handle is its address

@@ -8,14 +8,6 @@
 #include <cstring>
 #include <windows.h>
 
-namespace {
-
-// The display service's entry point. Its real form takes the system's
-// display record only through an adapter, which the lookup hands out
-// instead of the entry itself.
-constexpr char DisplayCreateName[] = "DirectDrawCreate";
-
-}  // namespace
 
 PlatModule PlatModuleLoad(const char* name) {
   if (name == nullptr || *name == '\0') {
@@ -32,7 +24,9 @@ void* PlatModuleSymbol(PlatModule module, const char* name) {
   if (entry == nullptr) {
     return nullptr;
   }
-  if (std::strcmp(name, DisplayCreateName) == 0) {
+  // The display service's real entry takes the system's display record only
+  // through an adapter, which the lookup hands out instead.
+  if (std::strcmp(name, PlatDisplayCreateName) == 0) {
     return WindowsDisplayAdapter(reinterpret_cast<void*>(entry));
   }
   return reinterpret_cast<void*>(entry);

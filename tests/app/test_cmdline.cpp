@@ -1,5 +1,6 @@
 // The command line's tokens, options and display requests; the exit code.
 #include "app/cmdline.h"
+#include "app/startup.h"
 #include "base/names.h"
 #include "base/syserror.h"
 #include "tests/fake/fake_platform.h"

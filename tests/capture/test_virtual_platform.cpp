@@ -8,6 +8,7 @@
 #include "platform/plat_timer.h"
 #include "platform/plat_window.h"
 #include "platform/virtual/virtual.h"
+#include "tests/common/memory_bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -63,12 +64,10 @@ TEST(VirtualPlatform, ClockTicksPresentsAndMusicPosition) {
   uintptr_t window = PlatCreateWindow(0, "capture", "t", WS_CAPTION, 0, 0, 4, 3, 0);
   ASSERT_NE(window, 0u);
   uintptr_t windowDC = PlatGetDC(window);
-  uintptr_t memoryDC = PlatCreateCompatibleDC(0);
-  PlatBitmapInfo info{BitmapHeaderSize, 2, -2, 1, 32, BI_RGB, 0, 0, 0, 0, 0, {0}};
-  void* bits = nullptr;
-  PlatSelectObject(memoryDC, PlatCreateDIBSection(memoryDC, &info, DIB_RGB_COLORS, &bits, 0, 0));
+  uint32_t* bits = nullptr;
+  uintptr_t memoryDC = TestMemoryBitmap(2, -2, &bits);
   ASSERT_NE(bits, nullptr);
-  static_cast<uint32_t*>(bits)[0] = 0x00123456;
+  bits[0] = 0x00123456;
   VirtualSetPresentHook(RecordPresent);
   ASSERT_TRUE(PlatBitBlt(windowDC, 0, 0, 4, 3, memoryDC, 0, 0, SRCCOPY));
   ASSERT_EQ(Presents.size(), 1u);

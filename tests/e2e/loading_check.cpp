@@ -3,6 +3,7 @@
 // Usage: qz_loading_check PROGRAM-FILE SCREEN.ppm
 // Exit status 0 when every pixel matches, 1 otherwise, 2 on bad input.
 #include "archive/archive.h"
+#include "base/names.h"
 #include "demo/draw.h"
 #include "tests/common/ppm.h"
 
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr uint32_t LoadingPaletteItem = 8;
-constexpr uint32_t LoadingPictureItem = 9;
 
 }  // namespace
 
@@ -23,8 +22,8 @@ int main(int argc, char** argv) {
   }
   static uint32_t palette[PaletteEntries];
   static uint8_t picture[FramePixels];
-  if (!ArchiveOpen(argv[1]) || !ArchiveReadCoded(LoadingPaletteItem, palette, sizeof palette) ||
-      !ArchiveReadCoded(LoadingPictureItem, picture, sizeof picture)) {
+  if (!ArchiveOpen(argv[1]) || !ArchiveReadCoded(ItemLoadingPalette, palette, sizeof palette) ||
+      !ArchiveReadCoded(ItemLoadingPicture, picture, sizeof picture)) {
     std::fprintf(stderr, "%s: no loading picture\n", argv[1]);
     return 2;
   }

@@ -1,7 +1,7 @@
 // Opens one window of the Linux layer on the display and prints which of
 // SDL's renderers shows it ("renderer software", "renderer opengl", ...),
 // for the Xvfb stage.
-#include "platform/linux/screen.h"
+#include "platform/linux/window.h"
 #include "platform/plat_window.h"
 
 #include <SDL.h>

@@ -47,16 +47,6 @@ TEST(Pacing, LatePresentsKeepTheGridOrStartANewOne) {
   EXPECT_EQ(LinuxPaceTarget(&pacer, stalled + Period + Ms, Period), stalled + 2 * Period);
 }
 
-// The sleep is on the same monotonic clock as the targets.
-TEST(Pacing, SleepUntilReachesItsTime) {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  uint64_t when = static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec) + 3 * Ms;
-  LinuxSleepUntil(when);
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  EXPECT_GE(static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec), when);
-}
-
 void ExpectPlacement(int32_t outW, int32_t outH, int32_t x, int32_t y, int32_t w, int32_t h) {
   LinuxPlacement p = LinuxPlacePicture(320, 240, outW, outH);
   EXPECT_EQ(p.x, x) << outW << "x" << outH;

@@ -1,7 +1,7 @@
 // SDL's events as the window messages the Linux layer hands the window
 // procedure. SDL's dummy video driver, named explicitly, serves the windows,
 // so no display is needed; the events are pushed into SDL's queue.
-#include "platform/linux/screen.h"
+#include "platform/linux/window.h"
 #include "platform/plat_window.h"
 
 #include <gtest/gtest.h>

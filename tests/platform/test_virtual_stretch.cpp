@@ -4,6 +4,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_window.h"
 #include "platform/virtual/virtual.h"
+#include "tests/common/memory_bitmap.h"
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,6 @@ void Capture(const uint32_t* pixels, uint32_t width, uint32_t height, uint64_t) 
 
 intptr_t Procedure(uintptr_t, uint32_t, uint32_t, uint32_t) { return 0; }
 
-// A memory context holding a new 32-bit bitmap; its pixels in *bits.
-uintptr_t MemoryBitmap(int32_t width, int32_t height, uint32_t** bits) {
-  uintptr_t dc = PlatCreateCompatibleDC(0);
-  PlatBitmapInfo info{BitmapHeaderSize, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0, {0}};
-  void* memory = nullptr;
-  PlatSelectObject(dc, PlatCreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, 0, 0));
-  *bits = static_cast<uint32_t*>(memory);
-  return dc;
-}
-
 // Source pixel of column c, row r (rows counted from the top): 0xRC, both
 // from 1, so that every pixel and black tell apart.
 uint32_t SourceAt(int32_t c, int32_t r) { return static_cast<uint32_t>((r + 1) << 4 | (c + 1)); }
@@ -59,21 +50,21 @@ class VirtualStretch : public testing::Test {
     ASSERT_NE(window, 0u);
     WindowDC = PlatGetDC(window);
     uint32_t* bits = nullptr;
-    TopDown = MemoryBitmap(SourceWidth, -SourceHeight, &bits);
+    TopDown = TestMemoryBitmap(SourceWidth, -SourceHeight, &bits);
     ASSERT_NE(bits, nullptr);
     for (int32_t r = 0; r < SourceHeight; r++) {
       for (int32_t c = 0; c < SourceWidth; c++) {
         bits[r * SourceWidth + c] = SourceAt(c, r);
       }
     }
-    BottomUp = MemoryBitmap(SourceWidth, SourceHeight, &bits);
+    BottomUp = TestMemoryBitmap(SourceWidth, SourceHeight, &bits);
     ASSERT_NE(bits, nullptr);
     for (int32_t r = 0; r < SourceHeight; r++) {
       for (int32_t c = 0; c < SourceWidth; c++) {
         bits[(SourceHeight - 1 - r) * SourceWidth + c] = SourceAt(c, r);
       }
     }
-    Paper = MemoryBitmap(1, 1, &bits);
+    Paper = TestMemoryBitmap(1, 1, &bits);
     ASSERT_NE(bits, nullptr);
     bits[0] = P;
   }

@@ -3,6 +3,7 @@
 // may call after each, both families' calls and the module position.
 #include "base/syserror.h"
 #include "sound/sound.h"
+#include "platform/plat_module.h"
 #include "tests/fake/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -112,7 +113,7 @@ void Reset() {
   SystemError = ErrorNone;
 }
 
-void AddLibrary(const FakeSymbol* symbols, size_t count) { FakeModuleAdd(SoundLibraryName, symbols, count); }
+void AddLibrary(const FakeSymbol* symbols, size_t count) { FakeModuleAdd(PlatSoundLibraryName, symbols, count); }
 
 void AddLackingLibrary(size_t missing) {
   size_t n = 0;

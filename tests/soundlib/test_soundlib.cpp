@@ -7,6 +7,7 @@
 #include "base/syserror.h"
 #include "platform/plat_module.h"
 #include "sound/sound.h"
+#include "tests/common/position_watch.h"
 #include "tests/soundlib/mp3_sweep.h"
 
 #include <filesystem>
@@ -24,11 +25,6 @@
 #include <vector>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-constexpr size_t TrailingZeros = 18254;  // what follows the stream in the system's music buffer
-constexpr uint32_t ModuleTag = 0x4D4F4420;  // any tag but 'MPEG' selects the module family
 
 std::string TempPath(const char* name) {
   return testing::TempDir() + "qz_soundlib_" + std::to_string(getpid()) + "_" + name;
@@ -62,53 +58,6 @@ size_t FirstSoundingFrame(const std::vector<int16_t>& pcm) {
   return pcm.size() / 2;
 }
 
-struct Reading {
-  double seconds;
-  uint32_t position;
-};
-
-// Position samples every 2 ms for `seconds`, or until `until` is reached.
-std::vector<Reading> WatchPosition(double seconds, uint32_t until = UINT32_MAX) {
-  std::vector<Reading> readings;
-  Clock::time_point start = Clock::now();
-  for (;;) {
-    double t = std::chrono::duration<double>(Clock::now() - start).count();
-    uint32_t p = SoundPosition();
-    readings.push_back(Reading{t, p});
-    if (t >= seconds || p >= until) {
-      return readings;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
-// Least-squares slope of position over time, from the first reading that
-// moved (the start of playback waits for the device's first buffer).
-double PositionRate(const std::vector<Reading>& readings) {
-  size_t from = 0;
-  while (from < readings.size() && readings[from].position == 0) {
-    from++;
-  }
-  double n = 0, st = 0, sp = 0, stt = 0, stp = 0;
-  for (size_t i = from; i < readings.size(); i++) {
-    n += 1;
-    st += readings[i].seconds;
-    sp += readings[i].position;
-    stt += readings[i].seconds * readings[i].seconds;
-    stp += readings[i].seconds * readings[i].position;
-  }
-  return (n * stp - st * sp) / (n * stt - st * st);
-}
-
-bool NeverGoesBack(const std::vector<Reading>& readings) {
-  for (size_t i = 1; i < readings.size(); i++) {
-    if (readings[i].position < readings[i - 1].position) {
-      return false;
-    }
-  }
-  return true;
-}
-
 const std::vector<unsigned char>& ShortMp3() {
   static const std::vector<unsigned char> mp3 = EncodeSweep(2.5);
   return mp3;
@@ -116,7 +65,7 @@ const std::vector<unsigned char>& ShortMp3() {
 
 std::vector<unsigned char> WithTrailingZeros(const std::vector<unsigned char>& mp3) {
   std::vector<unsigned char> buffer = mp3;
-  buffer.resize(mp3.size() + TrailingZeros, 0);
+  buffer.resize(mp3.size() + TestMusicTrailingZeros, 0);
   return buffer;
 }
 
@@ -255,7 +204,7 @@ TEST_F(SoundLibrary, LoadsAcceptMpegAudioAndRefuseEverythingElse) {
     b = static_cast<unsigned char>(state >> 24);
   }
   const std::string text(4000, 'q');
-  const std::vector<unsigned char> zeros(TrailingZeros, 0);
+  const std::vector<unsigned char> zeros(TestMusicTrailingZeros, 0);
   EXPECT_FALSE(SoundLoadMemory(garbage.data(), static_cast<uint32_t>(garbage.size())));
   EXPECT_EQ(SystemError, ErrorSound);
   EXPECT_FALSE(SoundLoadMemory(text.data(), static_cast<uint32_t>(text.size())));
@@ -409,7 +358,7 @@ std::vector<unsigned char> BuildModule() {
 
 TEST_F(SoundLibrary, PlaysATrackerModuleReportingOrderAndRow) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  ASSERT_TRUE(SoundOpen(ModuleTag, 0));
+  ASSERT_TRUE(SoundOpen(TestModuleTag, 0));
   const std::vector<unsigned char> garbage(3000, 0x5A);
   EXPECT_FALSE(SoundLoadMemory(garbage.data(), static_cast<uint32_t>(garbage.size())));
   EXPECT_EQ(SystemError, ErrorSound);

@@ -6,6 +6,7 @@
 // Prints "loading" or "opening LEVEL" and exits 0 on a match; prints the
 // closest candidate and exits 1 otherwise; 2 on bad input.
 #include "archive/archive.h"
+#include "base/names.h"
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "tests/common/ppm.h"
@@ -16,10 +17,6 @@
 
 namespace {
 
-constexpr uint32_t OpeningPaletteItem = 4;
-constexpr uint32_t OpeningPictureItem = 5;
-constexpr uint32_t LoadingPaletteItem = 8;
-constexpr uint32_t LoadingPictureItem = 9;
 
 uint32_t Frame[FramePixels];
 
@@ -43,10 +40,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!ArchiveOpen(argv[1]) ||
-      !ArchiveReadCoded(OpeningPaletteItem, Pictures.openingPalette, sizeof Pictures.openingPalette) ||
-      !ArchiveReadCoded(OpeningPictureItem, Pictures.openingPicture, sizeof Pictures.openingPicture) ||
-      !ArchiveReadCoded(LoadingPaletteItem, Pictures.loadingPalette, sizeof Pictures.loadingPalette) ||
-      !ArchiveReadCoded(LoadingPictureItem, Pictures.loadingPicture, sizeof Pictures.loadingPicture)) {
+      !ArchiveReadCoded(ItemOpeningPalette, Pictures.openingPalette, sizeof Pictures.openingPalette) ||
+      !ArchiveReadCoded(ItemOpeningPicture, Pictures.openingPicture, sizeof Pictures.openingPicture) ||
+      !ArchiveReadCoded(ItemLoadingPalette, Pictures.loadingPalette, sizeof Pictures.loadingPalette) ||
+      !ArchiveReadCoded(ItemLoadingPicture, Pictures.loadingPicture, sizeof Pictures.loadingPicture)) {
     std::fprintf(stderr, "%s: no opening or loading picture\n", argv[1]);
     return 2;
   }

@@ -7,6 +7,7 @@
 #include "base/syserror.h"
 #include "sound/sound.h"
 #include "soundlib/core.h"
+#include "tests/common/position_watch.h"
 #include "tests/windows/music_file.h"
 
 #include <gtest/gtest.h>
@@ -20,57 +21,18 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-constexpr size_t TrailingZeros = 18254;        // what follows the stream in the system's music buffer
 constexpr uint32_t MusicFrames = 5220 * 1152;  // the delivered music's MPEG frames, in samples
-constexpr uint32_t ModuleTag = 0x4D4F4420;     // any tag but 'MPEG' selects the module family
 constexpr double MixingRate = 44100;
 
 const std::vector<unsigned char>& Music() {
   static const std::vector<unsigned char> music = [] {
     std::vector<unsigned char> bytes = ReadMusic();
     if (!bytes.empty()) {
-      bytes.resize(bytes.size() + TrailingZeros, 0);
+      bytes.resize(bytes.size() + TestMusicTrailingZeros, 0);
     }
     return bytes;
   }();
   return music;
-}
-
-struct Reading {
-  double seconds;
-  uint32_t position;
-};
-
-std::vector<Reading> WatchPosition(double seconds) {
-  std::vector<Reading> readings;
-  Clock::time_point start = Clock::now();
-  for (;;) {
-    double t = std::chrono::duration<double>(Clock::now() - start).count();
-    readings.push_back(Reading{t, SoundPosition()});
-    if (t >= seconds) {
-      return readings;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
-// Least-squares slope of position over time, from the first reading that moved.
-double PositionRate(const std::vector<Reading>& readings) {
-  size_t from = 0;
-  while (from < readings.size() && readings[from].position == 0) {
-    from++;
-  }
-  double n = 0, st = 0, sp = 0, stt = 0, stp = 0;
-  for (size_t i = from; i < readings.size(); i++) {
-    n += 1;
-    st += readings[i].seconds;
-    sp += readings[i].position;
-    stt += readings[i].seconds * readings[i].seconds;
-    stp += readings[i].seconds * readings[i].position;
-  }
-  return (n * stp - st * sp) / (n * stt - st * st);
 }
 
 class WindowsSoundLibrary : public ::testing::Test {
@@ -137,7 +99,7 @@ TEST_F(WindowsSoundLibrary, RefusesWhatIsNoMpegAudioAndEveryModule) {
     state = state * 1664525u + 1013904223u;
     b = static_cast<unsigned char>(state >> 24);
   }
-  const std::vector<unsigned char> zeros(TrailingZeros, 0);
+  const std::vector<unsigned char> zeros(TestMusicTrailingZeros, 0);
   EXPECT_FALSE(SoundLoadMemory(garbage.data(), static_cast<uint32_t>(garbage.size())));
   EXPECT_EQ(SystemError, ErrorSound);
   EXPECT_FALSE(SoundLoadMemory(zeros.data(), static_cast<uint32_t>(zeros.size())));
@@ -150,7 +112,7 @@ TEST_F(WindowsSoundLibrary, RefusesWhatIsNoMpegAudioAndEveryModule) {
   EXPECT_EQ(SystemError, ErrorNone);
   SoundClose();
 
-  ASSERT_TRUE(SoundOpen(ModuleTag, 0));
+  ASSERT_TRUE(SoundOpen(TestModuleTag, 0));
   EXPECT_FALSE(SoundLoadMemory(Music().data(), static_cast<uint32_t>(Music().size())));
   EXPECT_EQ(SystemError, ErrorSound);
 }

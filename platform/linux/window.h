@@ -1,5 +1,6 @@
-// What the Linux window and display layers share: the program's
-// windows on SDL and the picture each of them shows.
+// The Linux backend's windows on SDL: the record of each window and the
+// routines its files (window, events, renderer, picture, cover) and the
+// display service call on it.
 #pragma once
 #include "platform/common/bitmap.h"
 #include "platform/linux/present.h"
@@ -7,6 +8,8 @@
 #include <SDL.h>
 
 #include <cstdint>
+
+constexpr int LinuxWindowRoom = 4;   // windows at once
 
 struct LinuxWindow {
   bool used;
@@ -29,15 +32,43 @@ struct LinuxWindow {
   bool synced;             // the renderer's present waits for the display's refresh itself
 };
 
-// Starts SDL's video once. False when there is no display to show anything
-// on, which includes a headless driver the user did not ask for by name.
-bool LinuxVideoReady();
+// --- window.cpp: the tables ----------------------------------------------
 
 // The window a handle names, or null.
 LinuxWindow* LinuxFindWindow(uintptr_t window);
 
-// The window whose device context `dc` is, or null.
-LinuxWindow* LinuxWindowOfDC(uintptr_t dc);
+// The handle of a window in use, and the window that SDL's id names (null
+// for none of ours).
+uintptr_t LinuxWindowHandle(const LinuxWindow* window);
+LinuxWindow* LinuxWindowOfSdlId(uint32_t id);
+
+// --- renderer.cpp: SDL's video and each window's renderer ------------------
+
+// Starts SDL's video once. False when there is no display to show anything
+// on, which includes a headless driver the user did not ask for by name.
+bool LinuxVideoReady();
+
+// Whether SDL's video has started; never tries to start it.
+bool LinuxVideoStarted();
+
+// Makes the SDL window of `window` with `flags` and the renderer that suits
+// the machine; sets sdl, renderer and synced. False, with nothing left
+// open, when either cannot be made.
+bool LinuxWindowOpen(LinuxWindow* window, const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
+                     uint32_t flags);
+
+// --- picture.cpp: what each window shows ------------------------------------
+
+// A black picture of the given size in place of the old one.
+bool LinuxPictureMake(LinuxWindow* window, int32_t width, int32_t height);
+
+// The colours the picture shows at `depth` bits per pixel.
+void LinuxPictureSetDepth(LinuxWindow* window, uint32_t depth);
+
+// Puts the picture on the screen without waiting: scaled by the largest
+// whole factor that fits the window, centred on black, so one to one in a
+// window of the picture's own size.
+void LinuxPictureShow(LinuxWindow* window);
 
 // Copies the source rectangle of `image` onto the destination rectangle of
 // the window's picture, each destination pixel taking the nearest source
@@ -46,9 +77,16 @@ void LinuxWindowPaint(LinuxWindow* window, int32_t x, int32_t y, int32_t width, 
                       const CommonImage& image, int32_t sourceX, int32_t sourceY, int32_t sourceWidth,
                       int32_t sourceHeight);
 
+// --- cover.cpp: over the whole display --------------------------------------
+
 // The window covers its display and shows a width x height picture at the
 // given depth, scaled by the largest whole factor that fits, centred.
 bool LinuxWindowEnterFullScreen(LinuxWindow* window, int32_t width, int32_t height, uint32_t depth);
 
 // Back to a window on the desktop at its own size and full colour.
 void LinuxWindowLeaveFullScreen(LinuxWindow* window);
+
+// Alt+Enter: a window on the desktop goes over the whole display, and back
+// to where it was. A full-screen display mode becomes a framed window of
+// the mode's size, and back; its depth stays as it was asked for.
+void LinuxWindowToggleCover(LinuxWindow* window);

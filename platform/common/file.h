@@ -1,0 +1,8 @@
+// The program's own file as a POSIX descriptor (file.cpp): the open that
+// backends call from their PlatFileOpen, beside the shared reads, seeks and
+// close of plat_file.h.
+#pragma once
+#include "platform/plat_file.h"
+
+// Opens `path` for reading; PlatFileInvalid when it cannot be opened.
+PlatFile CommonFileOpen(const char* path);
