@@ -5,6 +5,7 @@
 
 #include "platform/common/depth.h"
 #include "platform/common/handles.h"
+#include "platform/common/shown.h"
 #include "platform/linux/screen.h"
 #include "platform/plat_system.h"
 
@@ -22,9 +23,6 @@ constexpr int WindowRoom = 4;
 constexpr size_t ClassNameRoom = 64;
 // A window never grows past this to show what is copied into it.
 constexpr int32_t LargestClient = 4096;
-// Source images up to this many pixels are kept to recognise a frame equal
-// to the one on screen; the frame is 76,800.
-constexpr int64_t ShownCopyRoom = 640 * 480;
 // Mouse moves taken out of the queue at once when keeping only the latest.
 constexpr int MoveBatch = 64;
 
@@ -34,28 +32,13 @@ struct LinuxClass {
   PlatWindowProcedure procedure;
 };
 
-// One paint's copy: where it went and where it came from.
-struct CopyArea {
-  const LinuxWindow* window;
-  int32_t x, y, width, height;
-  int32_t sourceX, sourceY, sourceWidth, sourceHeight;
-  const uint32_t* pixels;
-  int32_t imageWidth, imageHeight;
-  bool bottomUp;
-
-  bool operator==(const CopyArea&) const = default;
-};
-
 // The layer's state. Main thread only, as SDL's video wants.
 int VideoState = 0;            // 0 not tried yet, 1 ready, -1 no display
 LinuxClass Classes[ClassRoom];  // registered window classes
 LinuxWindow Windows[WindowRoom];
 int32_t PointerCount = 0;      // pointer shows while 0 or more
 const char ProgramMarker = 0;  // its address stands for the program's instance
-bool ShownValid = false;       // ShownArea and ShownPixels are what is on screen
-CopyArea ShownArea;            // the last paint's copy
 SDL_Keycode TakenEnter = 0;    // the Enter key of an Alt+Enter until its release, which is ours too
-uint32_t ShownPixels[ShownCopyRoom];  // its source image's pixels as they were
 
 uintptr_t HandleOf(const LinuxWindow* w) { return CommonWindowBase + static_cast<uintptr_t>(w - Windows); }
 
@@ -79,14 +62,14 @@ LinuxWindow* WindowOfSdlId(uint32_t id) {
 }
 
 void SetDepth(LinuxWindow* w, uint32_t depth) {
-  ShownValid = false;
+  CommonForgetShown();
   CommonDepthLevels(depth, w->level);
-  w->fullColour = depth != 16 && depth != 15;
+  w->fullColour = CommonDepthFullColour(depth);
 }
 
 // A black picture of the given size in place of the old one.
 bool MakePicture(LinuxWindow* w, int32_t width, int32_t height) {
-  ShownValid = false;
+  CommonForgetShown();
   w->relayout = true;
   if (w->picture != nullptr) {
     SDL_DestroyTexture(w->picture);
@@ -120,7 +103,7 @@ void Show(LinuxWindow* w) {
   int outWidth = 0;
   int outHeight = 0;
   SDL_GetRendererOutputSize(w->renderer, &outWidth, &outHeight);
-  LinuxPlacement at = LinuxPlacePicture(w->pictureWidth, w->pictureHeight, outWidth, outHeight);
+  CommonPlacement at = CommonPlacePicture(w->pictureWidth, w->pictureHeight, outWidth, outHeight);
   SDL_Rect to{at.x, at.y, at.width, at.height};
   SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
   SDL_RenderClear(w->renderer);
@@ -136,24 +119,7 @@ void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
   int32_t hz = SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0;
-  LinuxSleepUntil(LinuxPaceTarget(&w->pacer, PlatClockNanoseconds(), LinuxRefreshPeriod(hz)));
-}
-
-// True when the copy is the last one put up and its source holds the same
-// pixels: the screen already shows it.
-bool AlreadyShown(const CopyArea& area, const CommonImage& image) {
-  int64_t count = int64_t{image.width} * image.height;
-  return ShownValid && area == ShownArea && count <= ShownCopyRoom &&
-         std::memcmp(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t)) == 0;
-}
-
-void RememberShown(const CopyArea& area, const CommonImage& image) {
-  int64_t count = int64_t{image.width} * image.height;
-  ShownValid = count <= ShownCopyRoom;
-  if (ShownValid) {
-    ShownArea = area;
-    std::memcpy(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t));
-  }
+  LinuxSleepUntil(CommonPaceTarget(&w->pacer, PlatClockNanoseconds(), CommonRefreshPeriod(hz)));
 }
 
 // A window on the desktop grows, never past LargestClient, until the part of
@@ -469,13 +435,12 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
   }
   // A frame equal to the one on screen is neither converted nor scaled
   // again; it still waits for its refresh, which is what paces the caller.
-  CopyArea shown{w, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight,
-                 image.pixels, image.width, image.height, image.bottomUp};
-  if (AlreadyShown(shown, image) && !w->relayout) {
+  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
+  CommonShownCopy shown = CommonShownCopyOf(HandleOf(w), copy, image);
+  if (CommonAlreadyShown(shown, image) && !w->relayout) {
     WaitForRefresh(w);
     return;
   }
-  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
   CommonClip clip = CommonClipStretch(copy, w->pictureWidth, w->pictureHeight);
   if (!CommonClipEmpty(clip)) {
     SDL_Rect area{clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
@@ -489,7 +454,7 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
                       w->fullColour ? nullptr : w->level);
     SDL_UnlockTexture(w->picture);
   }
-  RememberShown(shown, image);
+  CommonRememberShown(shown, image);
   // A present that waits for the refresh itself needs no wait of ours too:
   // two waits out of phase would drop every other refresh.
   if (!w->synced) {
