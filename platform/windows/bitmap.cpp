@@ -1,6 +1,9 @@
 // The frame's bitmap on Windows: a DIB section held by a memory device
-// context, copied into the window by GDI.
+// context. Copies into the program's own windows go through the layer's
+// present (scaled, paced, at the window's depth); any other copy is GDI's.
 #include "platform/plat_bitmap.h"
+
+#include "platform/windows/screen.h"
 
 #include <windows.h>
 
@@ -34,8 +37,36 @@ uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
   return reinterpret_cast<uintptr_t>(SelectObject(reinterpret_cast<HDC>(dc), reinterpret_cast<HGDIOBJ>(object)));
 }
 
+namespace {
+
+// The 32-bit DIB section a memory context holds, as a picture; false for
+// anything else.
+bool SourceImage(uintptr_t dc, CommonImage* image) {
+  HGDIOBJ bitmap = GetCurrentObject(reinterpret_cast<HDC>(dc), OBJ_BITMAP);
+  DIBSECTION section{};
+  if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != sizeof section ||
+      section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32 || section.dsBmih.biHeight == 0) {
+    return false;
+  }
+  *image = CommonImage{static_cast<const uint32_t*>(section.dsBm.bmBits), section.dsBm.bmWidth,
+                       section.dsBm.bmHeight, section.dsBmih.biHeight > 0};
+  return true;
+}
+
+bool Present(uintptr_t destination, const CommonStretch& copy, uintptr_t source, uint32_t rasterOperation) {
+  CommonImage image{};
+  return rasterOperation == SRCCOPY && SourceImage(source, &image) &&
+         WindowsPresent(reinterpret_cast<HDC>(destination), image, copy);
+}
+
+}  // namespace
+
 bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                 int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
+  if (Present(destination, CommonStretch{x, y, width, height, sourceX, sourceY, width, height}, source,
+              rasterOperation)) {
+    return true;
+  }
   return BitBlt(reinterpret_cast<HDC>(destination), x, y, width, height, reinterpret_cast<HDC>(source), sourceX,
                 sourceY, rasterOperation) != 0;
 }
@@ -43,6 +74,10 @@ bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int3
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
+  if (Present(destination, CommonStretch{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight}, source,
+              rasterOperation)) {
+    return true;
+  }
   return StretchBlt(reinterpret_cast<HDC>(destination), x, y, width, height, reinterpret_cast<HDC>(source),
                     sourceX, sourceY, sourceWidth, sourceHeight, rasterOperation) != 0;
 }
