@@ -9,6 +9,23 @@
 
 static_assert(sizeof(BITMAPINFOHEADER) == BitmapHeaderSize);
 
+namespace {
+
+constexpr int MadeRoom = 4;
+
+// A 32-bit bitmap this layer made, with its pixels as a picture: its rows'
+// order is known here, where GDI's own description may not say it.
+struct MadeBitmap {
+  HBITMAP bitmap;
+  CommonImage image;
+};
+
+// The bitmaps made so far; never deleted, as the frame's lives for the run.
+// Main thread only.
+MadeBitmap Made[MadeRoom];
+
+}  // namespace
+
 uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
   return reinterpret_cast<uintptr_t>(CreateCompatibleDC(reinterpret_cast<HDC>(reference)));
 }
@@ -30,6 +47,16 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
   native.bmiColors[0] = RGBQUAD{};
   HBITMAP bitmap = CreateDIBSection(reinterpret_cast<HDC>(dc), &native, usage, bits,
                                     reinterpret_cast<HANDLE>(section), offset);
+  if (bitmap != nullptr && *bits != nullptr && info->biBitCount == 32 && info->biCompression == BI_RGB &&
+      info->biWidth > 0 && info->biHeight != 0) {
+    for (MadeBitmap& m : Made) {
+      if (m.bitmap == nullptr) {
+        int32_t rows = info->biHeight < 0 ? -info->biHeight : info->biHeight;
+        m = MadeBitmap{bitmap, CommonImage{static_cast<const uint32_t*>(*bits), info->biWidth, rows, info->biHeight > 0}};
+        break;
+      }
+    }
+  }
   return reinterpret_cast<uintptr_t>(bitmap);
 }
 
@@ -39,18 +66,17 @@ uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
 
 namespace {
 
-// The 32-bit DIB section a memory context holds, as a picture; false for
-// anything else.
+// The picture of the bitmap this layer made that a memory context holds;
+// false for any other.
 bool SourceImage(uintptr_t dc, CommonImage* image) {
   HGDIOBJ bitmap = GetCurrentObject(reinterpret_cast<HDC>(dc), OBJ_BITMAP);
-  DIBSECTION section{};
-  if (bitmap == nullptr || GetObjectA(bitmap, sizeof section, &section) != sizeof section ||
-      section.dsBm.bmBits == nullptr || section.dsBm.bmBitsPixel != 32 || section.dsBmih.biHeight == 0) {
-    return false;
+  for (const MadeBitmap& m : Made) {
+    if (bitmap != nullptr && m.bitmap == bitmap) {
+      *image = m.image;
+      return true;
+    }
   }
-  *image = CommonImage{static_cast<const uint32_t*>(section.dsBm.bmBits), section.dsBm.bmWidth,
-                       section.dsBm.bmHeight, section.dsBmih.biHeight > 0};
-  return true;
+  return false;
 }
 
 bool Present(uintptr_t destination, const CommonStretch& copy, uintptr_t source, uint32_t rasterOperation) {

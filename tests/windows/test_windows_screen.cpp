@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 #include <windows.h>
 
@@ -97,18 +98,22 @@ int32_t ExpectFrameScaled(HWND window) {
   int32_t factor = at.width / FrameWidth;
   int wrongFrame = 0;
   int wrongBorder = 0;
+  char first[96] = "";  // the first wrong frame pixel, for the report
   for (int32_t y = 0; y < height; y++) {
     for (int32_t x = 0; x < width; x++) {
       bool inside = x >= at.x && x < at.x + at.width && y >= at.y && y < at.y + at.height;
       uint32_t got = shown[static_cast<size_t>(y) * width + x];
       if (inside) {
-        wrongFrame += got != Pattern((x - at.x) / factor, (y - at.y) / factor);
+        uint32_t want = Pattern((x - at.x) / factor, (y - at.y) / factor);
+        if (got != want && wrongFrame++ == 0) {
+          std::snprintf(first, sizeof first, "first at (%d, %d): 0x%06x, want 0x%06x", x, y, got, want);
+        }
       } else {
         wrongBorder += got != 0;
       }
     }
   }
-  EXPECT_EQ(wrongFrame, 0) << "frame pixels wrong in " << width << "x" << height << " at " << factor << "x";
+  EXPECT_EQ(wrongFrame, 0) << "frame pixels wrong in " << width << "x" << height << " at " << factor << "x, " << first;
   EXPECT_EQ(wrongBorder, 0) << "border pixels not black in " << width << "x" << height;
   return wrongFrame == 0 && wrongBorder == 0 ? factor : 0;
 }
@@ -174,7 +179,9 @@ TEST_F(WindowsScreenTest, AWindowShowsTheFrameAtTheLargestWholeFactorAlsoWhenRes
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> shown = ReadClient(window, &width, &height);
-  EXPECT_EQ(shown[static_cast<size_t>(20 + 2) * width + 20 + 2], 0x00FF8000u);
+  CommonPlacement at = CommonPlacePicture(FrameWidth, FrameHeight, width, height);
+  EXPECT_EQ(shown[static_cast<size_t>(at.y + 2) * width + at.x + 2], 0x00FF8000u) << "the changed top row";
+  EXPECT_EQ(shown[static_cast<size_t>(at.y + 3) * width + at.x + 2], Pattern(0, 1)) << "the row below it";
   EXPECT_FALSE(SawMessage(WM_SIZE)) << "size changes are the layer's";
 }
 
