@@ -35,9 +35,10 @@ void* UserEntry(const char* name) {
   return user != nullptr ? reinterpret_cast<void*>(GetProcAddress(user, name)) : nullptr;
 }
 
+// The scale of the window's monitor; with no window, the system's.
 int32_t DpiOf(HWND window) {
   auto forWindow = reinterpret_cast<DpiForWindowFn>(UserEntry("GetDpiForWindow"));
-  if (forWindow != nullptr) {
+  if (forWindow != nullptr && window != nullptr) {
     return static_cast<int32_t>(forWindow(window));
   }
   HDC dc = GetDC(window);
@@ -64,8 +65,17 @@ void Frame(WindowsScreen* screen, LONG_PTR style, int32_t x, int32_t y, int32_t 
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, static_cast<DWORD>(style), FALSE, 0);
   SetStyle(screen->window, style);
-  SetWindowPos(screen->window, HWND_NOTOPMOST, x, y, outer.right - outer.left, outer.bottom - outer.top,
-               SWP_FRAMECHANGED);
+  int32_t outerWidth = outer.right - outer.left;
+  int32_t outerHeight = outer.bottom - outer.top;
+  SetWindowPos(screen->window, HWND_NOTOPMOST, x, y, outerWidth, outerHeight, SWP_FRAMECHANGED);
+  // The frame's real size may differ from the estimate (themes, the
+  // system's own metrics); the client area is what counts.
+  RECT client{};
+  GetClientRect(screen->window, &client);
+  if (client.right != width || client.bottom != height) {
+    SetWindowPos(screen->window, nullptr, 0, 0, outerWidth + width - client.right,
+                 outerHeight + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   screen->covering = false;
   screen->relayout = true;
 }
@@ -165,12 +175,29 @@ void WindowsRemoveScreen(HWND window) {
   }
 }
 
-void WindowsScaleForMonitor(WindowsScreen* screen, int32_t width, int32_t height) {
+void WindowsFramedSize(uint32_t extendedStyle, uint32_t* style, int32_t* width, int32_t* height) {
+  *style = (*style & ~uint32_t{0xFFFF}) | static_cast<uint32_t>(ResizableParts);
+  // The monitor the window opens on is not known before it exists: the
+  // system's scale stands for it (the primary monitor's).
+  int32_t factor = CommonDpiFactor(DpiOf(nullptr));
+  RECT outer{0, 0, *width * factor, *height * factor};
+  AdjustWindowRectEx(&outer, *style, FALSE, extendedStyle);
+  *width = outer.right - outer.left;
+  *height = outer.bottom - outer.top;
+}
+
+void WindowsFitClient(WindowsScreen* screen, int32_t width, int32_t height) {
   int32_t factor = CommonDpiFactor(DpiOf(screen->window));
-  RECT at{};
-  GetWindowRect(screen->window, &at);
-  LONG_PTR style = (GetWindowLongPtrA(screen->window, GWL_STYLE) & ~LONG_PTR{WS_VISIBLE}) | ResizableParts;
-  Frame(screen, style, at.left, at.top, width * factor, height * factor);
+  int32_t wantWidth = width * factor;
+  int32_t wantHeight = height * factor;
+  RECT client{};
+  RECT outer{};
+  GetClientRect(screen->window, &client);
+  GetWindowRect(screen->window, &outer);
+  if (client.right != wantWidth || client.bottom != wantHeight) {
+    SetWindowPos(screen->window, nullptr, 0, 0, outer.right - outer.left + wantWidth - client.right,
+                 outer.bottom - outer.top + wantHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 bool WindowsScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

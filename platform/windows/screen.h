@@ -34,9 +34,14 @@ WindowsScreen* WindowsFindScreen(HWND window);
 WindowsScreen* WindowsAddScreen(HWND window, bool framed);
 void WindowsRemoveScreen(HWND window);
 
-// A window on the desktop opens with its client area `width` x `height`
-// times the whole factor nearest its monitor's scale.
-void WindowsScaleForMonitor(WindowsScreen* screen, int32_t width, int32_t height);
+// A window on the desktop opens resizable and maximisable, with its client
+// area `width` x `height` times the whole factor nearest the monitor's
+// scale: the style and the outer size to make it with.
+void WindowsFramedSize(uint32_t extendedStyle, uint32_t* style, int32_t* width, int32_t* height);
+
+// Once made: the client area made exactly that, should the frame's real
+// size differ from the estimate.
+void WindowsFitClient(WindowsScreen* screen, int32_t width, int32_t height);
 
 // Messages the layer answers itself, before the system's procedure: size
 // and scale changes, Alt+Enter, the background. True when `message` was one

@@ -149,18 +149,23 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
   WindowsDeclareDpiAwareness();
+  // A window on the desktop gets the size asked for as its client area, at
+  // the monitor's scale; it may be resized and maximised, the picture
+  // scaling with it.
+  bool framed = (style & WS_CAPTION) == WS_CAPTION;
+  int32_t clientWidth = width;
+  int32_t clientHeight = height;
+  if (framed) {
+    WindowsFramedSize(extendedStyle, &style, &width, &height);
+  }
   HWND window = CreateWindowExA(extendedStyle, className, title, style, x, y, width, height, nullptr, nullptr,
                                 reinterpret_cast<HINSTANCE>(instance), nullptr);
   if (window == nullptr) {
     return 0;
   }
-  // A window on the desktop gets the size asked for as its client area, at
-  // its monitor's scale; it may be resized and maximised, the picture
-  // scaling with it.
-  bool framed = (style & WS_CAPTION) == WS_CAPTION;
   WindowsScreen* screen = WindowsAddScreen(window, framed);
   if (screen != nullptr && framed) {
-    WindowsScaleForMonitor(screen, width, height);
+    WindowsFitClient(screen, clientWidth, clientHeight);
   }
   return reinterpret_cast<uintptr_t>(window);
 }
