@@ -2,11 +2,10 @@
 // README's table says each meaning exactly, and scripts/play's message for
 // each code begins with it (the script may add a hint).
 #include "base/syserror.h"
+#include "tests/common/source_text.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -20,24 +19,6 @@ struct ExitCodeRow {
 #define QZ_EXIT_CODE_ROW(name, value, meaning) {#name, value, meaning},
 constexpr ExitCodeRow Rows[] = {QZ_EXIT_CODES(QZ_EXIT_CODE_ROW)};
 #undef QZ_EXIT_CODE_ROW
-
-std::string ReadSource(const char* path) {
-  std::ifstream in(std::string(QZ_SOURCE_DIR) + "/" + path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The text between `before` and the next `after`, or "(none)".
-std::string Between(const std::string& text, const std::string& before, const std::string& after) {
-  size_t at = text.find(before);
-  if (at == std::string::npos) {
-    return "(none)";
-  }
-  at += before.size();
-  size_t end = text.find(after, at);
-  return end == std::string::npos ? "(none)" : text.substr(at, end - at);
-}
 
 TEST(ExitCodes, TableNumbersTheCodesFromZeroWithAMeaningEach) {
   for (uint32_t i = 0; i < std::size(Rows); i++) {
