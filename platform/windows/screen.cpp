@@ -119,6 +119,10 @@ void ToggleCover(WindowsScreen* screen) {
   }
   int32_t factor = CommonDpiFactor(DpiOf(screen->window));
   Frame(screen, FramedStyle, 0, 0, screen->pictureWidth * factor, screen->pictureHeight * factor);
+  // A new frame can cost the keyboard (Wine without a window manager): the
+  // next Alt+Enter must reach the window again.
+  SetForegroundWindow(screen->window);
+  SetFocus(screen->window);
 }
 
 }  // namespace
