@@ -30,3 +30,5 @@ void CommonDepthLevels(uint32_t depth, uint8_t (*levels)[CommonChannelValues]) {
     }
   }
 }
+
+bool CommonDepthFullColour(uint32_t depth) { return depth != 16 && depth != 15; }

@@ -10,3 +10,6 @@ constexpr uint32_t CommonChannelValues = 256;
 // 15 bits 5-5-5, each spread back over eight bits as such a display does;
 // every other depth shows every value as it is.
 void CommonDepthLevels(uint32_t depth, uint8_t (*levels)[CommonChannelValues]);
+
+// Whether `depth` shows every 8-bit value as it is, so no table is needed.
+bool CommonDepthFullColour(uint32_t depth);

@@ -9,6 +9,7 @@ namespace {
 
 constexpr uint32_t SurfaceBytesPerPixel = 4;
 constexpr uint32_t SurfaceDepth = 32;
+constexpr uint32_t PaletteDepth = 8;
 
 }  // namespace
 
@@ -18,6 +19,34 @@ bool CommonModeOffered(uint32_t width, uint32_t height, uint32_t depth) {
   }
   for (uint32_t d : CommonModeDepths) {
     if (d == depth) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CommonModeMatches(const PlatSurfaceDesc* pattern, uint32_t width, uint32_t height) {
+  return pattern == nullptr || (((pattern->dwFlags & DDSD_WIDTH) == 0 || pattern->dwWidth == width) &&
+                                ((pattern->dwFlags & DDSD_HEIGHT) == 0 || pattern->dwHeight == height));
+}
+
+uint32_t CommonStandInDepths(const uint32_t* real, uint32_t count, uint32_t* standIn) {
+  uint32_t made = 0;
+  for (uint32_t depth : CommonModeDepths) {
+    bool listed = false;
+    for (uint32_t i = 0; i < count && !listed; i++) {
+      listed = real[i] == depth;
+    }
+    if (!listed) {
+      standIn[made++] = depth;
+    }
+  }
+  return made;
+}
+
+bool CommonRealModesUsable(const uint32_t* real, uint32_t count) {
+  for (uint32_t i = 0; i < count; i++) {
+    if (real[i] > PaletteDepth) {
       return true;
     }
   }

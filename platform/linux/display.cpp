@@ -52,8 +52,7 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
   }
   uint32_t refresh = (flags & DDEDM_REFRESHRATES) != 0 ? DesktopRefresh() : 0;
   for (uint32_t depth : CommonModeDepths) {
-    if (pattern != nullptr && (((pattern->dwFlags & DDSD_WIDTH) != 0 && pattern->dwWidth != ModeWidth) ||
-                               ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != ModeHeight))) {
+    if (!CommonModeMatches(pattern, ModeWidth, ModeHeight)) {
       continue;
     }
     PlatSurfaceDesc mode = CommonDisplayMode(ModeWidth, ModeHeight, depth, refresh);

@@ -8,6 +8,8 @@
 #include "platform/common/clock.h"
 #include "platform/common/depth.h"
 #include "platform/common/handles.h"
+#include "platform/common/present.h"
+#include "platform/common/shown.h"
 #include "platform/linux/window.h"
 
 #include <algorithm>
@@ -17,27 +19,6 @@ namespace {
 
 // A window never grows past this to show what is copied into it.
 constexpr int32_t LargestClient = 4096;
-// Source images up to this many pixels are kept to recognise a frame equal
-// to the one on screen; the frame is 76,800.
-constexpr int64_t ShownCopyRoom = 640 * 480;
-
-// One paint's copy: where it went and where it came from.
-struct CopyArea {
-  const LinuxWindow* window;
-  int32_t x, y, width, height;
-  int32_t sourceX, sourceY, sourceWidth, sourceHeight;
-  const uint32_t* pixels;
-  int32_t imageWidth, imageHeight;
-  bool bottomUp;
-
-  bool operator==(const CopyArea&) const = default;
-};
-
-// What is on screen. Main thread only, as SDL's video wants.
-bool ShownValid = false;              // ShownArea and ShownPixels are what is on screen
-CopyArea ShownArea;                   // the last paint's copy
-uint32_t ShownPixels[ShownCopyRoom];  // its source image's pixels as they were
-
 // The window whose device context `dc` is, or null.
 LinuxWindow* WindowOfDC(uintptr_t dc) {
   if (dc < CommonWindowDCBase || dc >= CommonWindowDCBase + LinuxWindowRoom) {
@@ -53,24 +34,7 @@ void WaitForRefresh(LinuxWindow* w) {
   SDL_DisplayMode mode;
   int display = SDL_GetWindowDisplayIndex(w->sdl);
   int32_t hz = SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0;
-  CommonSleepUntil(LinuxPaceTarget(&w->pacer, PlatClockNanoseconds(), LinuxRefreshPeriod(hz)));
-}
-
-// True when the copy is the last one put up and its source holds the same
-// pixels: the screen already shows it.
-bool AlreadyShown(const CopyArea& area, const CommonImage& image) {
-  int64_t count = int64_t{image.width} * image.height;
-  return ShownValid && area == ShownArea && count <= ShownCopyRoom &&
-         std::memcmp(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t)) == 0;
-}
-
-void RememberShown(const CopyArea& area, const CommonImage& image) {
-  int64_t count = int64_t{image.width} * image.height;
-  ShownValid = count <= ShownCopyRoom;
-  if (ShownValid) {
-    ShownArea = area;
-    std::memcpy(ShownPixels, image.pixels, static_cast<size_t>(count) * sizeof(uint32_t));
-  }
+  CommonSleepUntil(CommonPaceTarget(&w->pacer, PlatClockNanoseconds(), CommonRefreshPeriod(hz)));
 }
 
 // A window on the desktop grows, never past LargestClient, until the part of
@@ -97,13 +61,13 @@ void GrowToCover(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t he
 }  // namespace
 
 void LinuxPictureSetDepth(LinuxWindow* w, uint32_t depth) {
-  ShownValid = false;
+  CommonForgetShown();
   CommonDepthLevels(depth, w->level);
-  w->fullColour = depth != 16 && depth != 15;
+  w->fullColour = CommonDepthFullColour(depth);
 }
 
 bool LinuxPictureMake(LinuxWindow* w, int32_t width, int32_t height) {
-  ShownValid = false;
+  CommonForgetShown();
   w->relayout = true;
   if (w->picture != nullptr) {
     SDL_DestroyTexture(w->picture);
@@ -134,7 +98,7 @@ void LinuxPictureShow(LinuxWindow* w) {
   int outWidth = 0;
   int outHeight = 0;
   SDL_GetRendererOutputSize(w->renderer, &outWidth, &outHeight);
-  LinuxPlacement at = LinuxPlacePicture(w->pictureWidth, w->pictureHeight, outWidth, outHeight);
+  CommonPlacement at = CommonPlacePicture(w->pictureWidth, w->pictureHeight, outWidth, outHeight);
   SDL_Rect to{at.x, at.y, at.width, at.height};
   SDL_SetRenderDrawColor(w->renderer, 0, 0, 0, 255);
   SDL_RenderClear(w->renderer);
@@ -156,13 +120,12 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
   }
   // A frame equal to the one on screen is neither converted nor scaled
   // again; it still waits for its refresh, which is what paces the caller.
-  CopyArea shown{w, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight,
-                 image.pixels, image.width, image.height, image.bottomUp};
-  if (AlreadyShown(shown, image) && !w->relayout) {
+  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
+  CommonShownCopy shown = CommonShownCopyOf(LinuxWindowHandle(w), copy, image);
+  if (CommonAlreadyShown(shown, image) && !w->relayout) {
     WaitForRefresh(w);
     return;
   }
-  CommonStretch copy{x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight};
   CommonClip clip = CommonClipStretch(copy, w->pictureWidth, w->pictureHeight);
   if (!CommonClipEmpty(clip)) {
     SDL_Rect area{clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top};
@@ -176,7 +139,7 @@ void LinuxWindowPaint(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32
                       w->fullColour ? nullptr : w->level);
     SDL_UnlockTexture(w->picture);
   }
-  RememberShown(shown, image);
+  CommonRememberShown(shown, image);
   // A present that waits for the refresh itself needs no wait of ours too:
   // two waits out of phase would drop every other refresh.
   if (!w->synced) {

@@ -3,6 +3,7 @@
 // display service call on it.
 #pragma once
 #include "platform/common/bitmap.h"
+#include "platform/common/present.h"
 #include "platform/linux/present.h"
 
 #include <SDL.h>
@@ -27,7 +28,7 @@ struct LinuxWindow {
   bool fullColour;         // the depth shows every value as it is
   bool covering;           // over the whole display: full screen, or a window after Alt+Enter
   SDL_Rect restore;        // where a window goes back to after Alt+Enter; w 0 when it had none
-  LinuxPacer pacer;        // when the next paint may go up
+  CommonPacer pacer;        // when the next paint may go up
   bool relayout;           // the window changed size or place: the next paint shows again
   bool synced;             // the renderer's present waits for the display's refresh itself
 };

@@ -5,6 +5,8 @@
 // remembers the full values for the default handling.
 #include "platform/plat_window.h"
 
+#include "platform/windows/screen.h"
+
 #include <cstring>
 #include <windows.h>
 
@@ -38,6 +40,10 @@ PlatMessage TakenAsGiven;                // ... as it was handed to the system
 template <int Index>
 LRESULT CALLBACK ClassThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   PlatWindowProcedure procedure = Classes[Index].procedure;
+  LRESULT answered = 0;
+  if (WindowsScreenMessage(window, message, wParam, lParam, &answered)) {
+    return answered;
+  }
   if (procedure == nullptr) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -142,8 +148,25 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
 
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
+  WindowsDeclareDpiAwareness();
+  // A window on the desktop gets the size asked for as its client area, at
+  // the monitor's scale; it may be resized and maximised, the picture
+  // scaling with it.
+  bool framed = (style & WS_CAPTION) == WS_CAPTION;
+  int32_t clientWidth = width;
+  int32_t clientHeight = height;
+  if (framed) {
+    WindowsFramedSize(extendedStyle, &style, &width, &height);
+  }
   HWND window = CreateWindowExA(extendedStyle, className, title, style, x, y, width, height, nullptr, nullptr,
                                 reinterpret_cast<HINSTANCE>(instance), nullptr);
+  if (window == nullptr) {
+    return 0;
+  }
+  WindowsScreen* screen = WindowsAddScreen(window, framed);
+  if (screen != nullptr && framed) {
+    WindowsFitClient(screen, clientWidth, clientHeight);
+  }
   return reinterpret_cast<uintptr_t>(window);
 }
 
@@ -159,4 +182,8 @@ bool PlatShowWindow(uintptr_t window, int32_t command) {
 
 int32_t PlatShowCursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
 
-bool PlatDestroyWindow(uintptr_t window) { return DestroyWindow(reinterpret_cast<HWND>(window)) != 0; }
+bool PlatDestroyWindow(uintptr_t window) {
+  bool destroyed = DestroyWindow(reinterpret_cast<HWND>(window)) != 0;
+  WindowsRemoveScreen(reinterpret_cast<HWND>(window));
+  return destroyed;
+}

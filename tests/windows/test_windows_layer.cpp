@@ -88,10 +88,24 @@ TEST(WindowsDisplay, ModesThroughTheSystemsRecordAreTheObjectsOwn) {
   object->Release();
 
   EXPECT_FALSE(direct.empty()) << "no 320x240 mode offered: is Wine's virtual desktop on?";
-  EXPECT_EQ(adapted, direct);
+  // Every mode of the object's own, and one more for each of 15, 16, 24 and
+  // 32 bits that it lacks (24 in Wine's list, as on Windows 8 and later).
+  std::set<uint32_t> directDepths;
+  for (const Mode& m : direct) {
+    directDepths.insert(std::get<2>(m));
+  }
+  std::set<uint32_t> added;
   for (const Mode& m : adapted) {
     EXPECT_EQ(std::get<0>(m), 320u);
     EXPECT_EQ(std::get<1>(m), 240u);
+    if (direct.count(m) == 0) {
+      EXPECT_EQ(directDepths.count(std::get<2>(m)), 0u) << std::get<2>(m) << " bits offered twice";
+      EXPECT_TRUE(added.insert(std::get<2>(m)).second) << std::get<2>(m) << " bits stood in for twice";
+    }
+  }
+  EXPECT_EQ(adapted.size(), direct.size() + added.size()) << "a mode of the object's own is missing";
+  for (uint32_t depth : {15u, 16u, 24u, 32u}) {
+    EXPECT_TRUE(directDepths.count(depth) + added.count(depth) == 1) << depth << " bits";
   }
 }
 
@@ -101,7 +115,9 @@ intptr_t DefaultOnly(uintptr_t window, uint32_t message, uint32_t wParam, uint32
 
 // The switches the program makes, through the system's record, and the
 // primary surface a lock then describes: its depth is the mode's (15 bits
-// are stored in 16).
+// are stored in 16). 24 bits, which the display refuses, are stood in for:
+// the desktop keeps its mode, the window covers it, and the surface holds
+// the frame's own 32-bit values.
 TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
   PlatWindowClass windowClass{0, DefaultOnly, 0, 0, PlatProgramInstance(), "QZModeClass"};
   ASSERT_TRUE(PlatRegisterClass(&windowClass));
@@ -122,7 +138,7 @@ TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
     uint32_t bitCount;
     int32_t pitch;
   };
-  for (Case c : {Case{32, 32, 1280}, Case{16, 16, 640}, Case{15, 16, 640}}) {
+  for (Case c : {Case{32, 32, 1280}, Case{16, 16, 640}, Case{15, 16, 640}, Case{24, 32, 1280}}) {
     SCOPED_TRACE(c.depth);
     ASSERT_EQ(display->ops->SetDisplayMode(display, 320, 240, c.depth), DD_OK);
 
@@ -145,6 +161,14 @@ TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
     EXPECT_EQ(surface->ops->Unlock(surface, nullptr), DD_OK);
     EXPECT_EQ(display->ops->WaitForVerticalBlank(display, DDWAITVB_BLOCKBEGIN, nullptr), DD_OK);
   }
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  ASSERT_TRUE(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+  EXPECT_NE(mode.dmPelsWidth, 320u) << "the stand-in keeps the desktop's own mode";
+  RECT client{};
+  GetClientRect(reinterpret_cast<HWND>(window), &client);
+  EXPECT_EQ(client.right, static_cast<LONG>(mode.dmPelsWidth));
+  EXPECT_EQ(client.bottom, static_cast<LONG>(mode.dmPelsHeight));
   EXPECT_EQ(display->ops->RestoreDisplayMode(display), DD_OK);
   PlatDestroyWindow(window);
 }
