@@ -81,6 +81,9 @@ void StallOnce(uint32_t, uint32_t, uintptr_t, uintptr_t, uintptr_t) {
 
 TEST(LinuxTimer, AfterAStallOnlyTheBoundOfMissedTicksRuns) {
   constexpr uint32_t IntervalMs = 2;
+  StallCalls = 0;
+  Stalled = false;
+  StallReleased = false;
   uint32_t id = PlatTimerSetEvent(IntervalMs, StallOnce);
   ASSERT_NE(id, 0u);
   ASSERT_TRUE(WaitFor(Stalled));
