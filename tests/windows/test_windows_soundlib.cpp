@@ -99,7 +99,7 @@ double PositionRate(const std::vector<Reading>& readings) {
   };
   Reading early = furthestAhead(from, from + quarter);
   Reading late = furthestAhead(readings.size() - quarter, readings.size());
-  return (late.position - double{early.position}) / (late.seconds - early.seconds);
+  return (static_cast<double>(late.position) - early.position) / (late.seconds - early.seconds);
 }
 
 class WindowsSoundLibrary : public ::testing::Test {
