@@ -1,6 +1,19 @@
-# Debian packages for the scripts. Sourced. apt_install [--no-recommends]
-# PACKAGE... installs those not installed yet (apt-get update first, through
-# sudo when not root) and does nothing when all are there.
+# Debian packages for the scripts. Sourced.
+#   apt_install [--no-recommends] PACKAGE...  installs those not installed
+#       yet (apt-get update first) and does nothing when all are there
+#   apt_get ARGS...  apt-get as root (through sudo when not root)
+#   as_root CMD...   any command as root
+# Test stages run side by side, so every apt-get of ours takes one lock:
+# apt's own locks make a second apt-get fail at once rather than wait.
+
+as_root() {
+  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
+}
+
+apt_get() {
+  as_root env DEBIAN_FRONTEND=noninteractive flock /tmp/quillwave2k-apt.lock \
+    apt-get -o DPkg::Lock::Timeout=900 "$@"
+}
 
 apt_missing() {
   local p
@@ -10,7 +23,7 @@ apt_missing() {
 }
 
 apt_install() {
-  local opts=() sudo_cmd=() missing
+  local opts=() missing
   if [ "${1:-}" = --no-recommends ]; then
     opts=(--no-install-recommends)
     shift
@@ -18,13 +31,6 @@ apt_install() {
   mapfile -t missing < <(apt_missing "$@")
   [ "${#missing[@]}" -gt 0 ] || return 0
   echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y "${opts[@]}" \
-    -o DPkg::Lock::Timeout=900 "${missing[@]}"
-}
-
-# Runs a command as root: directly when root, otherwise through sudo.
-as_root() {
-  if [ "$(id -u)" -ne 0 ]; then sudo "$@"; else "$@"; fi
+  apt_get update
+  apt_get install -y "${opts[@]}" "${missing[@]}"
 }

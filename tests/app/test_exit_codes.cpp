@@ -3,11 +3,10 @@
 // code begins with it (the script may add a hint), and the Windows zip's
 // README.txt, which the build writes, lists every code with its meaning.
 #include "base/syserror.h"
+#include "tests/common/source_text.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -22,24 +21,12 @@ struct ExitCodeRow {
 constexpr ExitCodeRow Rows[] = {QZ_EXIT_CODES(QZ_EXIT_CODE_ROW)};
 #undef QZ_EXIT_CODE_ROW
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+// A file the build wrote (under QZ_BINARY_DIR), byte for byte, or "".
+std::string ReadBuilt(const char* path) {
+  std::ifstream in(std::string(QZ_BINARY_DIR) + "/" + path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-std::string ReadSource(const char* path) { return ReadFile(std::string(QZ_SOURCE_DIR) + "/" + path); }
-
-// The text between `before` and the next `after`, or "(none)".
-std::string Between(const std::string& text, const std::string& before, const std::string& after) {
-  size_t at = text.find(before);
-  if (at == std::string::npos) {
-    return "(none)";
-  }
-  at += before.size();
-  size_t end = text.find(after, at);
-  return end == std::string::npos ? "(none)" : text.substr(at, end - at);
 }
 
 TEST(ExitCodes, TableNumbersTheCodesFromZeroWithAMeaningEach) {
@@ -78,7 +65,7 @@ TEST(ExitCodes, PlayScriptExplainsEachFailureWithTheTableMeaning) {
 // a window without wrapping, and after its last heading each code, then its
 // meaning, which may run over several lines.
 TEST(ExitCodes, WindowsReadmeListsEachCodeWithItsMeaning) {
-  std::string readme = ReadFile(std::string(QZ_BINARY_DIR) + "/packaging/windows/README.txt");
+  std::string readme = ReadBuilt("packaging/windows/README.txt");
   ASSERT_FALSE(readme.empty());
   std::string words;
   size_t lineStart = 0;

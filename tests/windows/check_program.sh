@@ -4,7 +4,7 @@
 # (16, 32, 48 and 256 pixels), the version information names the product
 # and the project's version, the one manifest asks for asInvoker and
 # per-monitor DPI awareness and names Vista alone; the zip holds the
-# program, fmod.dll and README.txt with Windows line ends.
+# program, fmod.dll and README.txt with Windows line ends (and the licences).
 # Usage: check_program.sh ROOT (the source tree, with build/ and build-win/)
 set -euo pipefail
 root=$1
@@ -79,11 +79,12 @@ os=$(xpath "//*[local-name()='supportedOS']/@Id" | tr -d ' ')
 [ "$(xpath "string(//*[local-name()='assemblyIdentity']/@version)")" = "$major.${minor:-0}.${patch:-0}.0" ] ||
   fail "the manifest's assembly version is not the project's"
 
-# The zip: exactly the program, fmod.dll and README.txt in one folder, the
-# README with Windows line ends throughout.
+# The zip: the program, fmod.dll and README.txt side by side in its one
+# folder, the README with Windows line ends throughout.
 listing=$(cmake -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
-[ "$listing" = "Quillwave2k/QZ_Quillwave2k.exe Quillwave2k/README.txt Quillwave2k/fmod.dll " ] ||
-  fail "the zip holds $listing"
+for file in QZ_Quillwave2k.exe fmod.dll README.txt; do
+  [[ " $listing" == *" Quillwave2k/$file "* ]] || fail "the zip holds no Quillwave2k/$file: $listing"
+done
 (cd "$work" && cmake -E tar xf "$zip")
 readme="$work/Quillwave2k/README.txt"
 lines=$(wc -l <"$readme")

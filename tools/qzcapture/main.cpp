@@ -1,5 +1,6 @@
 // qzcapture: renders the whole presentation of a program file to a video
 // file, on a virtual clock, faster than real time and the same on every run.
+#include "base/version.h"
 #include "content/lib/pngwrite.h"
 #include "tools/qzcapture/encode.h"
 #include "tools/qzcapture/music.h"
@@ -319,6 +320,10 @@ int main(int argc, char** argv) {
   std::string error;
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(Usage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("qzcapture %s\n", QZ_VERSION);
     return 0;
   }
   if (!ParseOptions(argc, argv, o, error)) {

@@ -1,5 +1,6 @@
 // qzpack: makes and inspects the archive behind the program image.
 // Each verb lives in a file of its own; this table names them.
+#include "base/version.h"
 #include "tools/qzpack/common.h"
 #include "tools/qzpack/verbs.h"
 
@@ -29,7 +30,7 @@ const Verb Verbs[] = {
 };
 
 void PrintHelp() {
-  std::printf("usage: qzpack VERB ARGUMENTS...\n\n");
+  std::printf("usage: qzpack VERB ARGUMENTS...    (or --help, --version)\n\n");
   for (const Verb& v : Verbs) {
     std::printf("  qzpack %s\n      %s\n", v.usage, v.help);
   }
@@ -53,6 +54,10 @@ int main(int argc, char** argv) {
   }
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "help") == 0) {
     PrintHelp();
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("qzpack %s\n", QZ_VERSION);
     return 0;
   }
   for (const Verb& v : Verbs) {

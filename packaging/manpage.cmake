@@ -1,0 +1,15 @@
+# Writes the manual page from its template, with the lists that USAGE_TEXT
+# prints, then compresses it as Debian wants: gzip -9, no name or time.
+foreach(list options keys exits)
+  execute_process(COMMAND ${USAGE_TEXT} ${list} OUTPUT_VARIABLE text RESULT_VARIABLE failed)
+  if(failed OR NOT text)
+    message(FATAL_ERROR "${USAGE_TEXT} ${list} printed nothing")
+  endif()
+  string(TOUPPER ${list} name)
+  string(REGEX REPLACE "\n$" "" ${name} "${text}")
+endforeach()
+configure_file(${TEMPLATE} ${OUT} @ONLY)
+execute_process(COMMAND gzip -9nf ${OUT} RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "gzip ${OUT} failed")
+endif()
