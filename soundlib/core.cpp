@@ -26,10 +26,16 @@ constexpr int AnyIndex = -1;             // "pick a free sample slot or channel"
 constexpr int MixFrames = 2048;          // largest block mixed at once
 constexpr int MinRate = 8000;
 constexpr int MaxRate = 192000;
-constexpr uint32_t ChunkShift = 15;      // decoded audio lives in chunks of 32,768 frames
+// Decoded audio lives in chunks of 32,768 frames, 2,048 of them: 67 million
+// frames, 25 minutes at 44,100 Hz. The fuzz build makes them small, so that
+// short inputs cross chunks.
+#ifndef QZ_SOUNDLIB_CHUNK_SHIFT
+#define QZ_SOUNDLIB_CHUNK_SHIFT 15
+#endif
+constexpr uint32_t ChunkShift = QZ_SOUNDLIB_CHUNK_SHIFT;
 constexpr uint32_t ChunkFrames = 1u << ChunkShift;
 constexpr uint32_t ChunkMask = ChunkFrames - 1;
-constexpr uint32_t ChunkRoom = 2048;     // 67 million frames: 25 minutes at 44,100 Hz
+constexpr uint32_t ChunkRoom = 2048;
 constexpr long FileRoom = 256L << 20;    // largest MPEG file read
 constexpr int FixedShift = 32;           // channel cursors are 32.32 fixed point
 
@@ -62,10 +68,11 @@ struct Channel {
 bool Initialised;                    // between a successful init and close
 int MixRate;                         // output frames per second
 int ChannelCount;                    // channels the caller asked for, capped
-bool DeviceOpen;                     // the system's output runs
-std::thread SilentThread;            // silent output, when no device exists
+bool DeviceOpen;                     // the system's output runs (caller thread only)
+std::thread SilentThread;            // silent output, when no device exists or it was lost
 std::atomic<bool> SilentQuit;
 std::atomic<bool> SilentNoticeGiven; // the no-device notice is printed once per process
+std::atomic<int64_t> LastMixAt;      // steady-clock ticks when the last block was mixed
 Sample Samples[SampleRoom];
 Channel Channels[ChannelRoom];
 
@@ -124,9 +131,9 @@ void MixBlock(int16_t* out, int frames) {
 }
 
 // Stands in for a device: mixes one device buffer per buffer period against
-// absolute deadlines, so positions follow the clock without drifting.
-void SilentOutput() {
-  SteadyClock::time_point origin = SteadyClock::now();
+// absolute deadlines from `origin`, so positions follow the clock without
+// drifting.
+void SilentOutput(SteadyClock::time_point origin) {
   int64_t handed = 0;
   while (!SilentQuit.load(std::memory_order_acquire)) {
     handed += SoundDeviceFrames;
@@ -139,6 +146,11 @@ void NoteMissingDevice() {
   if (!SilentNoticeGiven.exchange(true)) {
     std::fprintf(stderr, "fmod.dll: no audio device (%s); playing to a silent output\n", SoundOutputError());
   }
+}
+
+void StartSilentOutput(SteadyClock::time_point origin) {
+  SilentQuit.store(false);
+  SilentThread = std::thread(SilentOutput, origin);
 }
 
 void StopOutput() {
@@ -276,12 +288,24 @@ Channel* ChannelAt(int channel) {
 std::mutex SoundMixLock;
 
 void SoundMix(int16_t* out, int frames) {
+  LastMixAt.store(SteadyClock::now().time_since_epoch().count(), std::memory_order_relaxed);
   while (frames > 0) {
     int n = frames < MixFrames ? frames : MixFrames;
     MixBlock(out, n);
     out = out != nullptr ? out + n * SoundOutputChannels : nullptr;
     frames -= n;
   }
+}
+
+void SoundOutputCheck() {
+  if (!DeviceOpen || !SoundOutputLost()) {
+    return;
+  }
+  SoundOutputClose();  // returns once the device no longer mixes
+  DeviceOpen = false;
+  std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
+  int64_t last = LastMixAt.load(std::memory_order_relaxed);
+  StartSilentOutput(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now());
 }
 
 int SoundMixRate() { return MixRate; }
@@ -307,8 +331,7 @@ extern "C" int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
   DeviceOpen = SoundOutputOpen(mixRate);
   if (!DeviceOpen) {
     NoteMissingDevice();
-    SilentQuit.store(false);
-    SilentThread = std::thread(SilentOutput);
+    StartSilentOutput(SteadyClock::now());
   }
   Initialised = true;
   return 1;
@@ -396,6 +419,7 @@ extern "C" int FSOUND_PlaySound(int channel, void* sample) {
 // Frames of the channel's sample handed to the output since its start; it
 // stays where it is once the channel stops or ends. 0 for an unused channel.
 extern "C" unsigned int FSOUND_GetCurrentPosition(int channel) {
+  SoundOutputCheck();
   Channel* ch = ChannelAt(channel);
   return ch != nullptr ? ch->position.load(std::memory_order_acquire) : 0;
 }

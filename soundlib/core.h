@@ -3,8 +3,8 @@
 // The core (core.cpp) holds the fifteen entry points' sample family: sample
 // slots decoded chunk by chunk on a thread of their own, the software
 // channels, the mixer, the positions, and the silent output that stands in
-// for a missing device. A system supplies three pieces: an output device
-// that calls SoundMix from its own thread, an MPEG decoder, and the module
+// for a missing or lost device. A system supplies three pieces: an output
+// device that calls SoundMix from its own thread, an MPEG decoder, and the module
 // family's player (or one that refuses every module).
 #pragma once
 #include "base/sound_entries.h"
@@ -36,6 +36,14 @@ constexpr int SoundDeviceFrames = 1024;  // one device buffer, frames (about 23 
 // (interleaved stereo), or mixes and drops them when `out` is null.
 void SoundMix(int16_t* out, int frames);
 
+// Called on the caller thread with every position asked for. A device can
+// go away mid-run (unplugged, its sound server ended); it then no longer
+// asks for audio, or SDL goes on asking at a pace of its own, and every
+// position would stop or drift. The lost device is closed and the silent
+// output carries on from the last block the device took, so the music
+// keeps time. Asking costs one look at the device's state.
+void SoundOutputCheck();
+
 // Held by the mixer while it mixes one block; the module player takes it
 // around every change of a song that the mixer reads.
 extern std::mutex SoundMixLock;
@@ -53,6 +61,9 @@ bool SoundOutputOpen(int rate);
 // Returns once SoundMix is no longer called.
 void SoundOutputClose();
 const char* SoundOutputError();
+// True once the open device has gone for good (unplugged, its sound server
+// ended). Asked from the caller thread by SoundOutputCheck.
+bool SoundOutputLost();
 
 // --- given by each system: the MPEG decoder -----------------------------------
 

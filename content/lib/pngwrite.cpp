@@ -1,7 +1,9 @@
 #include "content/lib/pngwrite.h"
 
 #include <csetjmp>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace content {
@@ -47,18 +49,26 @@ bool WritePng(const std::string& path, const PngFormat& format, PngRowSource sou
               std::string& error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
-    error = "cannot create " + path;
+    error = "cannot create " + path + ": " + std::strerror(errno);
     return false;
   }
   std::string message;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, PngKeepError, PngIgnoreWarning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   std::vector<png_byte> row(static_cast<size_t>(format.width) * (format.palette != nullptr ? 1 : 3));
+  errno = 0;
   bool ok = info != nullptr && WriteRows(png, info, file, format, source, context, row.data());
+  int why = ok ? 0 : errno;  // libpng's "Write Error" does not say why
   png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-  ok = std::fclose(file) == 0 && ok;
+  if (std::fclose(file) != 0) {
+    why = errno;  // a full disk shows here, when the last buffer is written
+    ok = false;
+  }
   if (!ok) {
     error = message.empty() ? "cannot write " + path : path + ": " + message;
+    if (why != 0) {
+      error += std::string(": ") + std::strerror(why);
+    }
   }
   return ok;
 }

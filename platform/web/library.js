@@ -150,9 +150,13 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // What the program was told, for the page (and its tests) to see.
+  // What the program was told, for the page (and its tests) to see. Heard
+  // only while the context runs: a context the browser cannot start (no
+  // output device) plays nothing, and the page clock stands in for it.
+  qz_web_music_position__deps: ['$QzAudio'],
   qz_web_music_position: function(position, heard) {
-    Module['qzHost'].musicPosition(position >>> 0, heard != 0);
+    var c = QzAudio.context;
+    Module['qzHost'].musicPosition(position >>> 0, heard != 0 && c !== null && c.state === 'running');
   },
 
   qz_web_audio_close__deps: ['$QzAudio', 'qz_web_audio_stop'],

@@ -172,6 +172,7 @@ extern "C" int FMUSIC_StopSong(void* handle) {
 
 // The order (position in the song's order list) last handed to the output.
 extern "C" int FMUSIC_GetOrder(void* handle) {
+  SoundOutputCheck();
   Song* song = SongFromHandle(handle);
   return song != nullptr ? song->order.load(std::memory_order_acquire) : 0;
 }

@@ -75,3 +75,7 @@ void SoundOutputClose() {
 }
 
 const char* SoundOutputError() { return Error; }
+
+// SDL marks a device it lost (its sound server gone, the card removed) as
+// stopped and stops calling back.
+bool SoundOutputLost() { return Device != 0 && SDL_GetAudioDeviceStatus(Device) == SDL_AUDIO_STOPPED; }

@@ -2,6 +2,7 @@
 // codec, the one Windows itself carries, converting MPEG Layer III frames to
 // 16-bit PCM. The library ships no decoder of its own.
 #include "soundlib/core.h"
+#include "soundlib/mp3frames.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,87 +13,7 @@
 namespace {
 
 constexpr size_t SourceRoom = 16384;   // compressed bytes handed to one conversion
-constexpr size_t SearchRoom = 65536;   // a stream must begin this close to the start
-constexpr int FramesInARow = 3;        // frame headers that must follow each other
 constexpr WORD CodecDelay = 1393;      // what MP3 codecs expect in nCodecDelay
-
-// What one frame header says.
-struct FrameHeader {
-  int version;      // 1, 2 or 25 (MPEG 2.5)
-  int rate;         // samples per second
-  int channels;     // 1 or 2
-  int kilobits;     // bit rate, kbit/s
-  size_t length;    // bytes, header included
-  size_t unpadded;  // bytes without the padding slot: the codec's block size
-};
-
-constexpr int Layer3Kilobits[2][16] = {
-    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG 1
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // MPEG 2 and 2.5
-};
-constexpr int Rates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
-
-// Reads a Layer III frame header at `at`; false for anything else.
-bool ReadHeader(const unsigned char* at, size_t left, FrameHeader* header) {
-  if (left < 4 || at[0] != 0xFF || (at[1] & 0xE0) != 0xE0) {
-    return false;
-  }
-  int versionBits = (at[1] >> 3) & 3;
-  int layerBits = (at[1] >> 1) & 3;
-  int bitrateIndex = at[2] >> 4;
-  int rateIndex = (at[2] >> 2) & 3;
-  int padding = (at[2] >> 1) & 1;
-  if (versionBits == 1 || layerBits != 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3) {
-    return false;
-  }
-  int family = versionBits == 3 ? 0 : versionBits == 2 ? 1 : 2;
-  header->version = family == 0 ? 1 : family == 1 ? 2 : 25;
-  header->rate = Rates[family][rateIndex];
-  header->channels = (at[3] >> 6) == 3 ? 1 : 2;
-  header->kilobits = Layer3Kilobits[family == 0 ? 0 : 1][bitrateIndex];
-  size_t perFrame = family == 0 ? 144000 : 72000;
-  header->unpadded = perFrame * static_cast<size_t>(header->kilobits) / static_cast<size_t>(header->rate);
-  header->length = header->unpadded + static_cast<size_t>(padding);
-  return true;
-}
-
-// The offset of the first frame that the next few frames follow in the same
-// format, or `length` when there is none near the start.
-size_t FindStream(const unsigned char* data, size_t length, FrameHeader* first) {
-  size_t limit = length < SearchRoom ? length : SearchRoom;
-  for (size_t start = 0; start < limit; start++) {
-    if (!ReadHeader(data + start, length - start, first)) {
-      continue;
-    }
-    size_t at = start;
-    FrameHeader next = *first;
-    int found = 1;
-    while (found < FramesInARow) {
-      at += next.length;
-      if (at >= length || !ReadHeader(data + at, length - at, &next) || next.version != first->version ||
-          next.rate != first->rate) {
-        break;
-      }
-      found++;
-    }
-    if (found == FramesInARow) {
-      return start;
-    }
-  }
-  return length;
-}
-
-// Where the run of whole frames that begins at `start` ends. What follows
-// (the zeros behind the stream in the program's music buffer) is left out:
-// fed to the codec, it makes the codec lose the frames it still holds.
-size_t StreamEnd(const unsigned char* data, size_t length, size_t start) {
-  size_t at = start;
-  FrameHeader header{};
-  while (at < length && ReadHeader(data + at, length - at, &header) && header.length <= length - at) {
-    at += header.length;
-  }
-  return at;
-}
 
 }  // namespace
 
@@ -115,8 +36,8 @@ struct SoundDecoder {
 };
 
 SoundDecoder* SoundDecoderOpen(const void* data, size_t length) {
-  FrameHeader first{};
-  size_t start = FindStream(static_cast<const unsigned char*>(data), length, &first);
+  Mp3FrameHeader first{};
+  size_t start = Mp3FindStream(static_cast<const unsigned char*>(data), length, &first);
   if (start == length) {
     return nullptr;
   }
@@ -124,7 +45,10 @@ SoundDecoder* SoundDecoderOpen(const void* data, size_t length) {
   if (decoder == nullptr) {
     return nullptr;
   }
-  decoder->length = StreamEnd(static_cast<const unsigned char*>(data), length, start) - start;
+  // What follows the run of whole frames (the zeros behind the stream in
+  // the program's music buffer) is left out: fed to the codec, it makes the
+  // codec lose the frames it still holds.
+  decoder->length = Mp3StreamEnd(static_cast<const unsigned char*>(data), length, start) - start;
   decoder->data = static_cast<unsigned char*>(std::malloc(decoder->length));
   if (decoder->data == nullptr) {
     std::free(decoder);

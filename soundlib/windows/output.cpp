@@ -1,6 +1,7 @@
 // fmod.dll's output on Windows: waveOut, fed by a thread of the library's
 // own with a ring of small buffers. Each buffer is mixed when the device
-// hands it back, so positions count what was handed to the device.
+// hands it back, so positions count what was handed to the device. A write
+// the device refuses (its driver gone) ends the feeder: the device is lost.
 #include "soundlib/core.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ HWAVEOUT Device = nullptr;
 HANDLE BufferDone = nullptr;     // signalled by the device for each buffer it finishes
 std::thread Feeder;
 std::atomic<bool> FeederQuit;
+std::atomic<bool> Lost;          // the device refused a buffer; the feeder has ended
 int16_t Memory[BufferCount][SoundDeviceFrames * SoundOutputChannels];
 WAVEHDR Headers[BufferCount];
 const char* Error = "";          // why the last open failed
@@ -30,7 +32,10 @@ void Feed() {
         continue;
       }
       SoundMix(reinterpret_cast<int16_t*>(header.lpData), SoundDeviceFrames);
-      waveOutWrite(Device, &header, sizeof header);
+      if (waveOutWrite(Device, &header, sizeof header) != MMSYSERR_NOERROR) {
+        Lost.store(true, std::memory_order_release);
+        return;
+      }
     }
     WaitForSingleObject(BufferDone, WakeMs);
   }
@@ -80,6 +85,7 @@ bool SoundOutputOpen(int rate) {
     }
   }
   FeederQuit.store(false);
+  Lost.store(false);
   Feeder = std::thread(Feed);
   return true;
 }
@@ -97,3 +103,5 @@ void SoundOutputClose() {
 }
 
 const char* SoundOutputError() { return Error; }
+
+bool SoundOutputLost() { return Lost.load(std::memory_order_acquire); }

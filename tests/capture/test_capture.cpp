@@ -3,8 +3,9 @@
 // enters its music row, frames at known times show the picture at the fade
 // level the script gives there, the video file carries the picture and the
 // music in step, is the same bytes on every run and, coded without loss,
-// decodes to the very frames rendered, and bad input ends with one clear
-// line and status 1.
+// decodes to the very frames rendered, bad input ends with one clear line
+// and status 1, and a capture whose output fails (a broken encoder, a full
+// disk) stops there and leaves every earlier file as it was.
 #include "demo/fade.h"
 #include "tests/common/program_items.h"
 #include "tools/packlib/packlib.h"
@@ -12,15 +13,20 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sched.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -475,6 +481,199 @@ TEST_F(CaptureTest, BadInputEndsWithOneLineAndStatusOne) {
   expectFailure({"--hashes", hashes, "--lossless"}, "--lossless needs --out");
   expectFailure({"--hashes", hashes, "--speed", "2"}, "unknown option");
   expectFailure({}, "--out is required");
+}
+
+// --- failing output ---------------------------------------------------------
+
+// The names in a directory, hidden ones included.
+std::vector<std::string> Names(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void PutFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+// Earlier outputs that a failing capture must leave as they are.
+struct EarlierFiles {
+  std::string video;
+  std::string hashes;
+  std::string frame;    // frames/frame_000000.png
+  std::string videoBytes = std::string(150000, 'v') + "an earlier video";
+  std::string hashesBytes = "0 0123456789abcdef\nframes 1\n";
+  std::string frameBytes = "an earlier frame";
+
+  explicit EarlierFiles(const std::string& dir)
+      : video(dir + "/earlier.mp4"), hashes(dir + "/hashes.txt"), frame(dir + "/frames/frame_000000.png") {
+    std::filesystem::create_directory(dir + "/frames");
+    PutFile(video, videoBytes);
+    PutFile(hashes, hashesBytes);
+    PutFile(frame, frameBytes);
+  }
+
+  void ExpectUnchanged() const {
+    EXPECT_EQ(FileBytes(video), videoBytes);
+    EXPECT_EQ(FileBytes(hashes), hashesBytes);
+    EXPECT_EQ(FileBytes(frame), frameBytes);
+  }
+};
+
+bool IsWholePng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    return false;
+  }
+  image.format = PNG_FORMAT_RGB;
+  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+}
+
+void ExpectOneLineFailure(const RunResult& r, const std::string& words) {
+  EXPECT_EQ(r.status, 1) << r.stderrText;
+  size_t at = r.stderrText.rfind("qzcapture: ");
+  ASSERT_NE(at, std::string::npos) << r.stderrText;
+  std::string last = r.stderrText.substr(at);
+  EXPECT_EQ(last.find('\n'), last.size() - 1) << "one line: " << last;
+  EXPECT_NE(last.find(words), std::string::npos) << last;
+}
+
+TEST_F(CaptureTest, BrokenEncoderStopsTheCaptureAndLeavesEarlierFiles) {
+  std::string out = dir_ + "/broken";
+  std::filesystem::create_directory(out);
+  EarlierFiles earlier(out);
+  // An ffmpeg that takes a few frames, then fails with a reason of its own.
+  std::string bin = dir_ + "/fakebin";
+  std::filesystem::create_directory(bin);
+  PutFile(bin + "/ffmpeg",
+          "#!/bin/sh\nhead -c 1000000 >/dev/null\necho 'fake encoder: out of cheese' >&2\nexit 3\n");
+  std::filesystem::permissions(bin + "/ffmpeg", std::filesystem::perms::owner_all);
+  std::string path = bin + ":" + std::getenv("PATH");
+
+  RunResult r = RunCapture({"--out", earlier.video, "--hashes", earlier.hashes, "--png", out + "/frames"},
+                           path.c_str());
+  ExpectOneLineFailure(r, "ffmpeg failed (exit status 3): fake encoder: out of cheese");
+  EXPECT_EQ(FileBytes(earlier.video), earlier.videoBytes);
+  EXPECT_EQ(FileBytes(earlier.hashes), earlier.hashesBytes);
+  EXPECT_EQ(Names(out), (std::vector<std::string>{"earlier.mp4", "frames", "hashes.txt"}));
+  // Rendering stopped at the broken pipe: a handful of frames, not the
+  // hundreds of the whole presentation; each one whole.
+  std::vector<std::string> frames = Names(out + "/frames");
+  EXPECT_LT(frames.size(), 20u);
+  // Frame 0, the earlier one's name, was replaced by a whole new frame.
+  for (const std::string& name : frames) {
+    EXPECT_EQ(name.rfind("frame_", 0), 0u) << name;
+    EXPECT_TRUE(IsWholePng(out + "/frames/" + name)) << name;
+  }
+}
+
+// SIGTERM mid-render ends the capture like a failed write: the earlier hash
+// list stays, and so does nothing of this run.
+TEST_F(CaptureTest, TerminatedCaptureLeavesTheEarlierFileAndNoTemporaryFile) {
+  std::string out = dir_ + "/terminated";
+  std::filesystem::create_directory(out);
+  EarlierFiles earlier(out);
+  const std::vector<std::string> before = Names(out);
+  std::string err = out + "/../terminated.err";
+  std::vector<std::string> args = {QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", "100",
+                                   "--hashes", earlier.hashes};
+  std::vector<char*> argv;
+  for (std::string& a : args) {
+    argv.push_back(a.data());
+  }
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  // The render has begun once the hash list's temporary file is there.
+  bool rendering = false;
+  for (int i = 0; i < 20000 && !rendering; i++) {
+    rendering = Names(out).size() > before.size();
+    if (!rendering) {
+      usleep(500);
+    }
+  }
+  kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(rendering) << "no temporary hash list appeared";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << FileBytes(err);
+  EXPECT_NE(FileBytes(err).find("qzcapture: interrupted"), std::string::npos) << FileBytes(err);
+  earlier.ExpectUnchanged();
+  EXPECT_EQ(Names(out), before);
+}
+
+// A tmpfs of a few megabytes, mounted for the test and filled up.
+class FullDisk {
+ public:
+  explicit FullDisk(const std::string& dir) : dir_(dir) {
+    std::filesystem::create_directory(dir);
+    if (mount("qz_full", dir.c_str(), "tmpfs", 0, "size=2m") != 0) {
+      why_ = std::string("cannot mount a tmpfs (root only): ") + std::strerror(errno);
+      return;
+    }
+    mounted_ = true;
+  }
+  ~FullDisk() {
+    if (mounted_) {
+      umount2(dir_.c_str(), MNT_DETACH);
+    }
+  }
+  // Fills what is left with one file.
+  void Fill() {
+    std::FILE* f = std::fopen((dir_ + "/filler").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::vector<char> block(4096, 'f');
+    while (std::fwrite(block.data(), 1, block.size(), f) == block.size()) {
+    }
+    std::fclose(f);
+    // Byte-sized remains, too.
+    f = std::fopen((dir_ + "/filler").c_str(), "ab");
+    while (f != nullptr && std::fputc('f', f) != EOF && std::fflush(f) == 0) {
+    }
+    if (f != nullptr) {
+      std::fclose(f);
+    }
+  }
+  bool mounted() const { return mounted_; }
+  const std::string& why() const { return why_; }
+
+ private:
+  std::string dir_;
+  bool mounted_ = false;
+  std::string why_;
+};
+
+TEST_F(CaptureTest, CaptureOntoAFullDiskLeavesEarlierFilesByteForByte) {
+  std::string disk = dir_ + "/full";
+  FullDisk full(disk);
+  if (!full.mounted()) {
+    GTEST_SKIP() << full.why();
+  }
+  EarlierFiles earlier(disk);
+  full.Fill();
+  const std::vector<std::string> before = Names(disk);
+
+  RunResult video = RunCapture({"--out", earlier.video});
+  ExpectOneLineFailure(video, "No space left on device");
+  RunResult hashes = RunCapture({"--hashes", earlier.hashes});
+  ExpectOneLineFailure(hashes, "No space left on device");
+  RunResult png = RunCapture({"--hashes", dir_ + "/elsewhere.txt", "--png", disk + "/frames", "--every", "1"});
+  ExpectOneLineFailure(png, "No space left on device");
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/elsewhere.txt")) << "a failed capture writes no hash list";
+
+  earlier.ExpectUnchanged();
+  EXPECT_EQ(Names(disk), before);
+  EXPECT_EQ(Names(disk + "/frames"), std::vector<std::string>{"frame_000000.png"});
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // through the system's binding: MPEG playback into SDL's "disk" driver
 // compared with a reference decode, the position against the wall clock,
 // the silent output without a device, loads that must be accepted or
-// refused, and a tracker module's order and row.
+// refused (damaged MPEG audio among them), and a tracker module's order and
+// row.
 #include "base/syserror.h"
 #include "platform/plat_module.h"
 #include "sound/sound.h"
@@ -280,6 +281,42 @@ TEST_F(SoundLibrary, LoadsAcceptMpegAudioAndRefuseEverythingElse) {
   EXPECT_TRUE(SoundLoadMemory(music.data(), static_cast<uint32_t>(music.size())));
   EXPECT_EQ(SystemError, ErrorNone);
   std::remove(good.c_str());
+}
+
+// Damaged MPEG audio, memory and file alike: refused with the binding's
+// codes, and nothing read past the data (the fuzz stage runs the same loads
+// under AddressSanitizer).
+TEST_F(SoundLibrary, DamagedMpegAudioIsRefusedWithItsCodes) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0));
+  const std::vector<unsigned char>& mp3 = ShortMp3();
+  ASSERT_GT(mp3.size(), 4000u);
+  std::vector<std::vector<unsigned char>> damaged;
+  // The first frame cut short, with and without the zeros behind it.
+  damaged.emplace_back(mp3.begin(), mp3.begin() + 200);
+  damaged.push_back(WithTrailingZeros(damaged.back()));
+  // A lone header.
+  damaged.emplace_back(mp3.begin(), mp3.begin() + 4);
+  // An ID3v2 tag that claims far more than follows.
+  damaged.push_back({'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F, 0xFF, 0xFB, 0x90, 0x00});
+  // Every frame's sync byte gone.
+  std::vector<unsigned char> unsynced = mp3;
+  for (unsigned char& b : unsynced) {
+    b = b == 0xFF ? 0x7F : b;
+  }
+  damaged.push_back(unsynced);
+  std::string file = TempPath("damaged.mp3");
+  for (size_t i = 0; i < damaged.size(); i++) {
+    SCOPED_TRACE(i);
+    SystemError = ErrorNone;
+    EXPECT_FALSE(SoundLoadMemory(damaged[i].data(), static_cast<uint32_t>(damaged[i].size())));
+    EXPECT_EQ(SystemError, ErrorSound);
+    WriteFile(file, damaged[i]);
+    SystemError = ErrorNone;
+    EXPECT_FALSE(SoundLoadFile(file.c_str()));
+    EXPECT_EQ(SystemError, ErrorSoundFile);
+  }
+  std::remove(file.c_str());
 }
 
 // The library's own entry points, for what the binding does not show.

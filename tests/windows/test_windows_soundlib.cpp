@@ -7,6 +7,7 @@
 #include "base/syserror.h"
 #include "sound/sound.h"
 #include "soundlib/core.h"
+#include "tests/windows/music_file.h"
 
 #include <gtest/gtest.h>
 
@@ -25,21 +26,6 @@ constexpr size_t TrailingZeros = 18254;        // what follows the stream in the
 constexpr uint32_t MusicFrames = 5220 * 1152;  // the delivered music's MPEG frames, in samples
 constexpr uint32_t ModuleTag = 0x4D4F4420;     // any tag but 'MPEG' selects the module family
 constexpr double MixingRate = 44100;
-
-std::vector<unsigned char> ReadMusic() {
-  std::vector<unsigned char> bytes;
-  FILE* file = std::fopen("music.mp3", "rb");
-  if (file == nullptr) {
-    return bytes;
-  }
-  unsigned char block[65536];
-  size_t got = 0;
-  while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-    bytes.insert(bytes.end(), block, block + got);
-  }
-  std::fclose(file);
-  return bytes;
-}
 
 const std::vector<unsigned char>& Music() {
   static const std::vector<unsigned char> music = [] {

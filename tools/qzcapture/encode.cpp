@@ -2,6 +2,8 @@
 // any file name passes unchanged), fed through a pipe.
 #include "tools/qzcapture/encode.h"
 
+#include "tools/qzcapture/outputs.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -36,9 +38,9 @@ std::vector<std::string> BaseArgs(const std::string& ffmpeg) {
   return args;
 }
 
-// Starts `args`; when `input` is not null the child's stdin is a pipe whose
-// writing end is stored there.
-pid_t Spawn(const std::vector<std::string>& args, int* input, std::string& error) {
+// Starts `args` with its stderr appended to `log`; when `input` is not null
+// the child's stdin is a pipe whose writing end is stored there.
+pid_t Spawn(const std::vector<std::string>& args, int* input, const std::string& log, std::string& error) {
   int ends[2] = {-1, -1};
   if (input != nullptr && pipe2(ends, O_CLOEXEC) != 0) {
     error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -57,6 +59,10 @@ pid_t Spawn(const std::vector<std::string>& args, int* input, std::string& error
       int null = open("/dev/null", O_RDONLY);
       dup2(null, STDIN_FILENO);
     }
+    int messages = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (messages >= 0) {
+      dup2(messages, STDERR_FILENO);
+    }
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -74,7 +80,7 @@ pid_t Spawn(const std::vector<std::string>& args, int* input, std::string& error
   return pid;
 }
 
-bool Wait(pid_t pid, std::string& error) {
+bool Wait(pid_t pid, const std::string& log, std::string& error) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) {
@@ -87,6 +93,10 @@ bool Wait(pid_t pid, std::string& error) {
   }
   error = "ffmpeg failed (exit status " +
           std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)) + ")";
+  std::string reason = LastReason(log);
+  if (!reason.empty()) {
+    error += ": " + reason;
+  }
   return false;
 }
 
@@ -112,7 +122,8 @@ std::string FindFfmpeg() {
 }
 
 bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, VideoCoding coding,
-                       const std::string& out, VideoEncoder& encoder, std::string& error) {
+                       const std::string& out, const std::string& log, VideoEncoder& encoder,
+                       std::string& error) {
   // A vanished reader must show as a failed write, not end the process.
   std::signal(SIGPIPE, SIG_IGN);
   bool lossless = coding == VideoCoding::Lossless;
@@ -148,7 +159,8 @@ bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, 
   args.insert(args.end(), std::begin(BitExactArgs), std::end(BitExactArgs));
   args.emplace_back("-an");
   args.push_back(out);
-  encoder.pid = Spawn(args, &encoder.input, error);
+  encoder.log = log;
+  encoder.pid = Spawn(args, &encoder.input, log, error);
   return encoder.pid > 0;
 }
 
@@ -177,13 +189,13 @@ bool FinishVideoEncoder(VideoEncoder& encoder, std::string& error) {
   if (encoder.pid <= 0) {
     return true;
   }
-  bool ok = Wait(encoder.pid, error);
+  bool ok = Wait(encoder.pid, encoder.log, error);
   encoder.pid = -1;
   return ok;
 }
 
 bool MuxVideo(const std::string& ffmpeg, const std::string& video, const std::string& wav,
-              const std::string& out, std::string& error) {
+              const std::string& out, const std::string& log, std::string& error) {
   std::vector<std::string> args = BaseArgs(ffmpeg);
   args.insert(args.end(), {"-i", video});
   if (!wav.empty()) {
@@ -192,6 +204,6 @@ bool MuxVideo(const std::string& ffmpeg, const std::string& video, const std::st
   args.insert(args.end(), {"-c:v", "copy", "-movflags", "+faststart"});
   args.insert(args.end(), std::begin(BitExactArgs), std::end(BitExactArgs));
   args.push_back(out);
-  pid_t pid = Spawn(args, nullptr, error);
-  return pid > 0 && Wait(pid, error);
+  pid_t pid = Spawn(args, nullptr, log, error);
+  return pid > 0 && Wait(pid, log, error);
 }

@@ -13,6 +13,7 @@ std::string FindFfmpeg();
 struct VideoEncoder {
   pid_t pid = -1;   // the ffmpeg process, -1 while none runs
   int input = -1;   // the pipe its raw frames go down
+  std::string log;  // the file its stderr goes to
 };
 
 // How the picture is coded.
@@ -23,17 +24,21 @@ enum class VideoCoding {
 
 // Starts ffmpeg reading 320 x 240 frames of 0x00RRGGBB values at `fps`,
 // scaling them by `scale` (nearest neighbour) into H.264 in `out`, without
-// sound. False, with `error` set, when it cannot be started.
+// sound; its messages go to the file `log`. False, with `error` set, when
+// it cannot be started.
 bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, VideoCoding coding,
-                       const std::string& out, VideoEncoder& encoder, std::string& error);
+                       const std::string& out, const std::string& log, VideoEncoder& encoder,
+                       std::string& error);
 
 // One frame down the pipe. False when ffmpeg has gone.
 bool EncodeFrame(VideoEncoder& encoder, const uint32_t* frame, size_t pixels);
 
-// Closes the pipe and waits for ffmpeg; false when it failed.
+// Closes the pipe and waits for ffmpeg; false when it failed, with `error`
+// giving its exit status and the last reason in its log.
 bool FinishVideoEncoder(VideoEncoder& encoder, std::string& error);
 
 // Writes `out` from the video file and, when `wav` is not empty, the sound
-// in that WAV file as AAC. False, with `error` set, when ffmpeg fails.
+// in that WAV file as AAC, ffmpeg's messages to `log`. False, with `error`
+// set as for FinishVideoEncoder, when ffmpeg fails.
 bool MuxVideo(const std::string& ffmpeg, const std::string& video, const std::string& wav,
-              const std::string& out, std::string& error);
+              const std::string& out, const std::string& log, std::string& error);

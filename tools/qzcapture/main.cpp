@@ -4,6 +4,7 @@
 #include "content/lib/pngwrite.h"
 #include "tools/qzcapture/encode.h"
 #include "tools/qzcapture/music.h"
+#include "tools/qzcapture/outputs.h"
 #include "tools/qzcapture/render.h"
 
 #include <cerrno>
@@ -61,8 +62,8 @@ struct Options {
 struct Capture {
   const Options* options;
   VideoEncoder encoder;
-  std::FILE* hashes = nullptr;
-  std::string error;
+  std::FILE* hashes = nullptr;   // the hash list under its temporary name
+  std::string error;             // the first write that failed
   uint64_t expected = 0;
   std::chrono::steady_clock::time_point started;
   double lastReport = -1;
@@ -191,40 +192,90 @@ void ScaledRow(uint32_t y, png_byte* row, const void* context) {
   }
 }
 
+// A frame as DIR/frame_NNNNNN.png, written under a temporary name and
+// renamed, so that a frame file is always whole.
+bool WriteFramePng(const Options& o, const uint32_t* frame, uint64_t index, std::string& error) {
+  char name[40];
+  std::snprintf(name, sizeof name, "/frame_%06" PRIu64 ".png", index);
+  std::string path = o.pngDir + name;
+  std::string part = o.pngDir + "/.partial_" + (name + 7);  // past "/frame_"
+  ScaledFrame scaled{frame, o.scale};
+  content::PngFormat format{CaptureWidth * o.scale, CaptureHeight * o.scale, nullptr, -1};
+  if (!content::WritePng(part, format, ScaledRow, &scaled, error) || !PutInPlace(part, path, error)) {
+    unlink(part.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Stops the render at the first output that fails or at an interrupt.
 bool TakeFrame(const uint32_t* frame, uint64_t index, void* context) {
   auto& c = *static_cast<Capture*>(context);
   const Options& o = *c.options;
-  if (c.hashes != nullptr) {
-    std::fprintf(c.hashes, "%" PRIu64 " %016" PRIx64 "\n", index, FrameHash(frame));
-  }
-  if (c.encoder.pid > 0 && !EncodeFrame(c.encoder, frame, CaptureWidth * CaptureHeight)) {
-    c.error = "ffmpeg stopped taking frames";
+  if (Interrupted()) {
+    c.error = "interrupted";
     return false;
   }
-  if (!o.pngDir.empty() && index % o.every == 0) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06" PRIu64 ".png", index);
-    ScaledFrame scaled{frame, o.scale};
-    content::PngFormat format{CaptureWidth * o.scale, CaptureHeight * o.scale, nullptr, -1};
-    if (!content::WritePng(o.pngDir + name, format, ScaledRow, &scaled, c.error)) {
+  if (c.hashes != nullptr) {
+    if (std::fprintf(c.hashes, "%" PRIu64 " %016" PRIx64 "\n", index, FrameHash(frame)) < 0 ||
+        std::ferror(c.hashes)) {
+      c.error = "cannot write " + o.hashes + ": " + std::strerror(errno);
       return false;
     }
+  }
+  if (c.encoder.pid > 0 && !EncodeFrame(c.encoder, frame, CaptureWidth * CaptureHeight)) {
+    // ffmpeg has gone: its exit status and reason say why.
+    if (FinishVideoEncoder(c.encoder, c.error)) {
+      c.error = "ffmpeg stopped taking frames";
+    }
+    return false;
+  }
+  if (!o.pngDir.empty() && index % o.every == 0 && !WriteFramePng(o, frame, index, c.error)) {
+    return false;
   }
   ReportProgress(c, index + 1, false);
   return true;
 }
 
-// A directory of our own for the intermediate files, removed at the end.
-struct TempDir {
-  std::string path;
-  ~TempDir() {
-    if (!path.empty()) {
-      std::remove((path + "/video.mp4").c_str());
-      std::remove((path + "/music.wav").c_str());
-      rmdir(path.c_str());
+// The files that exist only while the capture runs: the scratch directory
+// beside the video file (the picture alone, the sound track and the muxed
+// file before it takes the video file's name), the hash list under its
+// temporary name, and ffmpeg's messages, kept where a full disk beside the
+// output cannot lose them.
+struct Scratch {
+  std::string dir;
+  std::string hashes;
+  std::string log;
+  ~Scratch() {
+    RemoveScratch(dir);
+    if (!hashes.empty()) {
+      unlink(hashes.c_str());
+    }
+    if (!log.empty()) {
+      unlink(log.c_str());
     }
   }
 };
+
+// Finishes the hash list: the closing lines, then everything on the disk.
+bool CloseHashes(Capture& c, const RenderResult& r, std::string& error) {
+  if (r.musicPlayed) {
+    std::fprintf(c.hashes, "music-frame %" PRIu64 "\n", r.musicStart / 1000);
+  }
+  std::fprintf(c.hashes, "frames %" PRIu64 "\n", r.frames);
+  errno = 0;
+  bool ok = std::fflush(c.hashes) == 0 && !std::ferror(c.hashes) && fsync(fileno(c.hashes)) == 0;
+  int why = ok ? 0 : errno;
+  if (std::fclose(c.hashes) != 0) {
+    why = why != 0 ? why : errno;
+    ok = false;
+  }
+  c.hashes = nullptr;
+  if (!ok) {
+    error = "cannot write " + c.options->hashes + ": " + std::strerror(why);
+  }
+  return ok;
+}
 
 int Run(const Options& o) {
   if (access(o.program.c_str(), R_OK) != 0) {
@@ -240,27 +291,44 @@ int Run(const Options& o) {
   if (!o.pngDir.empty() && mkdir(o.pngDir.c_str(), 0777) != 0 && errno != EEXIST) {
     return Fail("cannot make the directory " + o.pngDir + ": " + std::strerror(errno));
   }
+  CatchInterrupts();
   Capture c;
   c.options = &o;
-  TempDir temp;
+  Scratch scratch;
   if (!o.out.empty()) {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/qzcapture.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-      return Fail("cannot make a temporary directory: " + std::string(std::strerror(errno)));
+    if (!MakeScratchBeside(o.out, scratch.dir, c.error)) {
+      return Fail(c.error);
     }
-    temp.path = pattern;
+    const char* base = std::getenv("TMPDIR");
+    std::string log = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/qzcapture-log.XXXXXX";
+    int fd = mkstemp(log.data());
+    if (fd < 0) {
+      return Fail("cannot make a temporary file: " + std::string(std::strerror(errno)));
+    }
+    close(fd);
+    scratch.log = log;
     VideoCoding coding = o.lossless ? VideoCoding::Lossless : VideoCoding::Compact;
-    if (!StartVideoEncoder(ffmpeg, o.fps, o.scale, coding, temp.path + "/video.mp4", c.encoder, c.error)) {
+    if (!StartVideoEncoder(ffmpeg, o.fps, o.scale, coding, scratch.dir + "/video.mp4", scratch.log, c.encoder,
+                           c.error)) {
       return Fail(c.error);
     }
   }
   if (!o.hashes.empty()) {
-    c.hashes = std::fopen(o.hashes.c_str(), "w");
-    if (c.hashes == nullptr) {
-      FinishVideoEncoder(c.encoder, c.error);
-      return Fail("cannot write " + o.hashes);
+    std::string part = DirectoryOf(o.hashes) + "/." + BaseNameOf(o.hashes) + ".XXXXXX";
+    int fd = mkstemp(part.data());
+    if (fd >= 0) {
+      // mkstemp makes it private; the list gets the mode a new file would.
+      mode_t mask = umask(0);
+      umask(mask);
+      fchmod(fd, 0666 & ~mask);
     }
+    c.hashes = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (c.hashes == nullptr) {
+      std::string why = std::strerror(errno);
+      FinishVideoEncoder(c.encoder, c.error);
+      return Fail("cannot write " + o.hashes + ": " + why);
+    }
+    scratch.hashes = part;
   }
   c.expected = ExpectedFrames(o.fps);
   c.started = std::chrono::steady_clock::now();
@@ -273,40 +341,52 @@ int Run(const Options& o) {
   double renderSeconds = Since(c);
   std::string encodeError;
   bool encoded = FinishVideoEncoder(c.encoder, encodeError);
-  uint64_t musicFrame = r.musicStart / 1000;
-  if (c.hashes != nullptr) {
-    if (r.musicPlayed) {
-      std::fprintf(c.hashes, "music-frame %" PRIu64 "\n", musicFrame);
-    }
-    std::fprintf(c.hashes, "frames %" PRIu64 "\n", r.frames);
-    std::fclose(c.hashes);
-  }
   if (!r.ok) {
-    std::string why = !c.error.empty() ? c.error : r.error;
-    return Fail(o.program + ": " + why);
+    return Fail(!c.error.empty() ? c.error : o.program + ": " + r.error);
   }
   if (!encoded) {
     return Fail(encodeError);
+  }
+  if (c.hashes != nullptr && !CloseHashes(c, r, c.error)) {
+    return Fail(c.error);
   }
   double seconds = static_cast<double>(r.frames) / o.fps;
   if (!o.out.empty()) {
     std::string wav;
     if (r.musicPlayed) {
-      wav = temp.path + "/music.wav";
+      wav = scratch.dir + "/music.wav";
       uint64_t unitsPerSecond = uint64_t{1000} * o.fps;
       if (!WriteMusicTrack(r.music, r.musicLength, r.musicStart, r.frames * 1000, unitsPerSecond, wav, c.error)) {
         return Fail(o.program + ": " + c.error);
       }
     }
-    if (!MuxVideo(ffmpeg, temp.path + "/video.mp4", wav, o.out, c.error)) {
+    // The muxed file keeps the video file's name, whose extension tells
+    // ffmpeg the container.
+    std::string muxed = scratch.dir + "/" + BaseNameOf(o.out);
+    if (!MuxVideo(ffmpeg, scratch.dir + "/video.mp4", wav, muxed, scratch.log, c.error)) {
       return Fail(c.error);
     }
+    if (Interrupted()) {
+      return Fail("interrupted");
+    }
+    if (!PutInPlace(muxed, o.out, c.error)) {
+      return Fail(c.error);
+    }
+  }
+  if (!o.hashes.empty()) {
+    if (Interrupted()) {
+      return Fail("interrupted");
+    }
+    if (!PutInPlace(scratch.hashes, o.hashes, c.error)) {
+      return Fail(c.error);
+    }
+    scratch.hashes.clear();
   }
   double total = Since(c);
   std::fprintf(stderr, "qzcapture: %s: %" PRIu64 " frames, %.1f s", o.out.empty() ? o.hashes.c_str() : o.out.c_str(),
                r.frames, seconds);
   if (r.musicPlayed) {
-    std::fprintf(stderr, ", music from frame %" PRIu64, musicFrame);
+    std::fprintf(stderr, ", music from frame %" PRIu64, r.musicStart / 1000);
   }
   std::fprintf(stderr, "; %.1f s to render (%.1fx real time), %.1f s in all (%.1fx)\n", renderSeconds,
                seconds / renderSeconds, total, seconds / total);

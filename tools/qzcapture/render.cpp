@@ -3,6 +3,7 @@
 
 #include "app/runloop.h"
 #include "app/startup.h"
+#include "app/winproc.h"
 #include "base/names.h"
 #include "base/syserror.h"
 #include "demo/fade.h"
@@ -29,11 +30,13 @@ bool SinkFailed = false;
 bool WrongSize = false;
 
 // Hands on every frame interval that began before `now` with the picture
-// that was on the screen then.
+// that was on the screen then. A sink that fails ends the run loop after
+// this pass, as a quit gesture would: nothing more is rendered for nothing.
 void EmitUntil(uint64_t now) {
   while (!SinkFailed && Emitted * VirtualUnitsPerFrame < now) {
     if (!Sink(Held, Emitted, SinkContext)) {
       SinkFailed = true;
+      QuitRequested = 1;
     }
     Emitted++;
   }

@@ -32,7 +32,12 @@
     paints: 0,         // pictures put on the canvas
     firstFrameAt: 0,   // performance.now() of the first picture after the gesture
     musicPosition: 0,  // the music's position as the program last read it
+    musicAt: 0,        // performance.now() of that read
+    audioTime: 0,      // and the audio context's time then, while heard
     musicHeard: false, // the music plays through the page's audio
+    musicDecoded: false, // the browser has decoded the music
+    posted: 0,         // input messages queued for the program
+    taken: 0,          // and taken by it
   };
 
   var programBytes = null;   // the program file, null when it could not be had
@@ -75,10 +80,17 @@
   window.addEventListener('resize', fit);
   fit();
 
+  // Older WebKit has only the prefixed calls, and its request returns no
+  // promise; phones without element full screen have neither.
   function askFullScreen() {
     var root = document.documentElement;
-    if (!document.fullscreenElement && root.requestFullscreen) {
-      root.requestFullscreen().catch(function () {});
+    var request = root.requestFullscreen || root.webkitRequestFullscreen;
+    if (document.fullscreenElement || document.webkitFullscreenElement || !request) {
+      return;
+    }
+    var asked = request.call(root);
+    if (asked && asked.catch) {
+      asked.catch(function () {});
     }
   }
 
@@ -87,6 +99,7 @@
   function post(message, wParam) {
     if (run.state === 'playing' && messages.length < MessageRoom) {
       messages.push([message, wParam]);
+      run.posted++;
     }
   }
 
@@ -155,7 +168,9 @@
 
     musicPosition: function (position, heard) {
       run.musicPosition = position;
+      run.musicAt = performance.now();
       run.musicHeard = heard;
+      run.audioTime = heard ? audio.currentTime : 0;
     },
 
     showPointer: function (show) {
@@ -163,6 +178,9 @@
     },
 
     takeMessage: function () {
+      if (messages.length) {
+        run.taken++;
+      }
       return messages.shift();
     },
 
@@ -183,11 +201,16 @@
     decode: function (context, bytes) {
       var last = decodedMusic;
       if (last && last.bytes.length === bytes.length && last.bytes.every(function (b, i) { return b === bytes[i]; })) {
+        run.musicDecoded = true;
         return Promise.resolve(last.buffer);
       }
       var kept = bytes.slice();
-      return context.decodeAudioData(bytes.buffer).then(function (buffer) {
+      // The callbacks, not the promise: older WebKit returns none.
+      return new Promise(function (resolve, reject) {
+        context.decodeAudioData(bytes.buffer, resolve, reject);
+      }).then(function (buffer) {
         decodedMusic = { bytes: kept, buffer: buffer };
+        run.musicDecoded = true;
         return buffer;
       });
     },
@@ -224,8 +247,10 @@
     run.meaning = '';
     run.musicPosition = 0;
     run.musicHeard = false;
+    run.musicDecoded = false;
     run.firstFrameAt = 0;
     messages = [];
+    run.posted = run.taken = 0;
     gestured = afterGesture;
     gestureWaiters = [];
     run.gestureAt = afterGesture ? performance.now() : 0;
