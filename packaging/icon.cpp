@@ -1,10 +1,13 @@
-// The package's icon: the middle square of the opening picture (a palette
-// item and a 320x240 picture item), each icon pixel the mean of the picture
-// pixels it covers.
-// Usage: qz_icon PALETTE PICTURE OUT.png
+// The program's icons, made from the middle square of the opening picture (a
+// palette item and a 320x240 picture item): a 128-pixel PNG for the Debian
+// package and, when asked, a Windows icon file with 16, 32, 48 and 256-pixel
+// images for the Windows program. Each icon pixel is the mean of the picture
+// pixels it covers; at sizes above the square's 240 pixels, the one it lies on.
+// Usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico]
 #include "content/lib/pngwrite.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -12,15 +15,31 @@ namespace {
 constexpr uint32_t PictureWidth = 320;
 constexpr uint32_t PictureHeight = 240;
 constexpr uint32_t PaletteBytes = 1024;
-constexpr uint32_t IconSize = 128;
+constexpr uint32_t PackageIconSize = 128;
 constexpr uint32_t SquareLeft = (PictureWidth - PictureHeight) / 2;
+
+// The Windows icon's images, smallest first. The largest is stored as PNG,
+// as Windows has read that size since Vista; the others as 32-bit bitmaps,
+// which every version reads.
+constexpr uint32_t WindowsIconSizes[] = {16, 32, 48, 256};
+constexpr uint32_t PngImageSize = 256;
+constexpr uint32_t IconDirBytes = 6;
+constexpr uint32_t IconEntryBytes = 16;
+constexpr uint32_t BitmapHeaderBytes = 40;
+constexpr uint32_t IconBitCount = 32;
 
 struct Source {
   std::vector<uint8_t> palette;  // blue, green, red, 0
   std::vector<uint8_t> pixels;
 };
 
-bool ReadAll(const char* path, std::vector<uint8_t>& bytes, size_t size) {
+// One icon image being made: the picture and the image's side.
+struct Request {
+  const Source* source;
+  uint32_t size;
+};
+
+bool ReadAll(const char* path, std::vector<uint8_t>& bytes, size_t size, bool exact) {
   FILE* f = std::fopen(path, "rb");
   if (f == nullptr) {
     return false;
@@ -28,17 +47,31 @@ bool ReadAll(const char* path, std::vector<uint8_t>& bytes, size_t size) {
   bytes.resize(size + 1);
   size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
-  bytes.resize(size);
-  return got == size;
+  bytes.resize(got < size ? got : size);
+  return exact ? got == size : got <= size;
 }
 
+// The span of picture pixels that icon pixel i of `size` covers, from
+// `first`: never empty.
+void Span(uint32_t first, uint32_t i, uint32_t size, uint32_t& from, uint32_t& to) {
+  from = first + i * PictureHeight / size;
+  to = first + (i + 1) * PictureHeight / size;
+  if (to == from) {
+    to = from + 1;
+  }
+}
+
+// Row y of the image, red, green and blue per pixel.
 void Row(uint32_t y, png_byte* row, const void* context) {
-  const auto& s = *static_cast<const Source*>(context);
-  uint32_t top = y * PictureHeight / IconSize;
-  uint32_t bottom = (y + 1) * PictureHeight / IconSize;
-  for (uint32_t x = 0; x < IconSize; x++) {
-    uint32_t left = SquareLeft + x * PictureHeight / IconSize;
-    uint32_t right = SquareLeft + (x + 1) * PictureHeight / IconSize;
+  const auto& request = *static_cast<const Request*>(context);
+  const Source& s = *request.source;
+  uint32_t top = 0;
+  uint32_t bottom = 0;
+  Span(0, y, request.size, top, bottom);
+  for (uint32_t x = 0; x < request.size; x++) {
+    uint32_t left = 0;
+    uint32_t right = 0;
+    Span(SquareLeft, x, request.size, left, right);
     uint32_t sum[3] = {0, 0, 0};
     for (uint32_t py = top; py < bottom; py++) {
       for (uint32_t px = left; px < right; px++) {
@@ -55,21 +88,132 @@ void Row(uint32_t y, png_byte* row, const void* context) {
   }
 }
 
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+  out.push_back(static_cast<uint8_t>(value));
+  out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+// An icon's bitmap image: the header with twice the height (the colour rows,
+// then the mask's), the rows bottom-up as blue, green, red and an opaque
+// alpha, then an all-clear mask with rows padded to four bytes.
+std::vector<uint8_t> BitmapImage(const Request& request) {
+  uint32_t size = request.size;
+  uint32_t maskRowBytes = (size + 31) / 32 * 4;
+  uint32_t pixelBytes = size * size * 4 + maskRowBytes * size;
+  std::vector<uint8_t> image;
+  Put32(image, BitmapHeaderBytes);
+  Put32(image, size);
+  Put32(image, size * 2);
+  Put16(image, 1);  // planes
+  Put16(image, IconBitCount);
+  Put32(image, 0);  // no compression
+  Put32(image, pixelBytes);
+  for (int unused = 0; unused < 4; unused++) {
+    Put32(image, 0);  // resolution and colour counts
+  }
+  std::vector<png_byte> rgb(size * 3);
+  for (uint32_t y = size; y-- > 0;) {
+    Row(y, rgb.data(), &request);
+    for (uint32_t x = 0; x < size; x++) {
+      image.push_back(rgb[x * 3 + 2]);
+      image.push_back(rgb[x * 3 + 1]);
+      image.push_back(rgb[x * 3]);
+      image.push_back(0xFF);
+    }
+  }
+  image.resize(image.size() + maskRowBytes * size, 0);
+  return image;
+}
+
+// The largest image as PNG bytes, through the one PNG writer and a file
+// beside the icon's.
+bool PngImage(const Request& request, const std::string& scratch, std::vector<uint8_t>& image,
+              std::string& error) {
+  if (!content::WritePng(scratch, content::PngFormat{request.size, request.size, nullptr, 9}, Row, &request,
+                         error)) {
+    return false;
+  }
+  constexpr size_t MostBytes = 1 << 20;
+  bool read = ReadAll(scratch.c_str(), image, MostBytes, false);
+  std::remove(scratch.c_str());
+  if (!read || image.empty()) {
+    error = "cannot read back " + scratch;
+    return false;
+  }
+  return true;
+}
+
+// The icon file: its directory (one entry per image; 0 stands for 256 in
+// the one-byte sizes), then the images in the same order.
+bool WriteWindowsIcon(const Source& source, const std::string& path, std::string& error) {
+  constexpr uint32_t Count = sizeof WindowsIconSizes / sizeof WindowsIconSizes[0];
+  std::vector<uint8_t> images[Count];
+  for (uint32_t i = 0; i < Count; i++) {
+    Request request{&source, WindowsIconSizes[i]};
+    if (request.size == PngImageSize) {
+      if (!PngImage(request, path + ".png", images[i], error)) {
+        return false;
+      }
+    } else {
+      images[i] = BitmapImage(request);
+    }
+  }
+  std::vector<uint8_t> file;
+  Put16(file, 0);  // reserved
+  Put16(file, 1);  // an icon, not a cursor
+  Put16(file, Count);
+  uint32_t offset = IconDirBytes + IconEntryBytes * Count;
+  for (uint32_t i = 0; i < Count; i++) {
+    uint8_t side = static_cast<uint8_t>(WindowsIconSizes[i] & 0xFF);
+    file.push_back(side);
+    file.push_back(side);
+    file.push_back(0);  // not a palette image
+    file.push_back(0);  // reserved
+    Put16(file, 1);     // planes
+    Put16(file, IconBitCount);
+    Put32(file, static_cast<uint32_t>(images[i].size()));
+    Put32(file, offset);
+    offset += static_cast<uint32_t>(images[i].size());
+  }
+  for (const auto& image : images) {
+    file.insert(file.end(), image.begin(), image.end());
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    error = "cannot write " + path;
+    return false;
+  }
+  bool written = std::fwrite(file.data(), 1, file.size(), f) == file.size();
+  written = std::fclose(f) == 0 && written;
+  if (!written) {
+    error = "cannot write " + path;
+  }
+  return written;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: qz_icon PALETTE PICTURE OUT.png\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico]\n");
     return 2;
   }
   Source source;
-  if (!ReadAll(argv[1], source.palette, PaletteBytes) ||
-      !ReadAll(argv[2], source.pixels, PictureWidth * PictureHeight)) {
+  if (!ReadAll(argv[1], source.palette, PaletteBytes, true) ||
+      !ReadAll(argv[2], source.pixels, PictureWidth * PictureHeight, true)) {
     std::fprintf(stderr, "qz_icon: %s and %s are not a palette and a 320x240 picture\n", argv[1], argv[2]);
     return 1;
   }
   std::string error;
-  if (!content::WritePng(argv[3], content::PngFormat{IconSize, IconSize, nullptr, -1}, Row, &source, error)) {
+  Request package{&source, PackageIconSize};
+  if (!content::WritePng(argv[3], content::PngFormat{PackageIconSize, PackageIconSize, nullptr, -1}, Row, &package,
+                         error) ||
+      (argc == 5 && !WriteWindowsIcon(source, argv[4], error))) {
     std::fprintf(stderr, "qz_icon: %s\n", error.c_str());
     return 1;
   }

@@ -1,6 +1,7 @@
 // The exit-code table against the texts that repeat it for people: the
-// README's table says each meaning exactly, and scripts/play's message for
-// each code begins with it (the script may add a hint).
+// README's table says each meaning exactly, scripts/play's message for each
+// code begins with it (the script may add a hint), and the Windows zip's
+// README.txt, which the build writes, lists every code with its meaning.
 #include "base/syserror.h"
 #include "tests/common/source_text.h"
 
@@ -19,6 +20,14 @@ struct ExitCodeRow {
 #define QZ_EXIT_CODE_ROW(name, value, meaning) {#name, value, meaning},
 constexpr ExitCodeRow Rows[] = {QZ_EXIT_CODES(QZ_EXIT_CODE_ROW)};
 #undef QZ_EXIT_CODE_ROW
+
+// A file the build wrote (under QZ_BINARY_DIR), byte for byte, or "".
+std::string ReadBuilt(const char* path) {
+  std::ifstream in(std::string(QZ_BINARY_DIR) + "/" + path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 TEST(ExitCodes, TableNumbersTheCodesFromZeroWithAMeaningEach) {
   for (uint32_t i = 0; i < std::size(Rows); i++) {
@@ -50,6 +59,41 @@ TEST(ExitCodes, PlayScriptExplainsEachFailureWithTheTableMeaning) {
     EXPECT_EQ(said.substr(0, std::string(row.meaning).size()), row.meaning) << row.name << ": " << said;
   }
   EXPECT_EQ(Between(play, "\n    " + std::to_string(std::size(Rows)) + ") meaning=\"", "\" ;;"), "(none)");
+}
+
+// README.txt is read in Notepad: Windows line ends, lines short enough for
+// a window without wrapping, and after its last heading each code, then its
+// meaning, which may run over several lines.
+TEST(ExitCodes, WindowsReadmeListsEachCodeWithItsMeaning) {
+  std::string readme = ReadBuilt("packaging/windows/README.txt");
+  ASSERT_FALSE(readme.empty());
+  std::string words;
+  size_t lineStart = 0;
+  for (size_t i = 0; i < readme.size(); i++) {
+    char c = readme[i];
+    if (c == '\n') {
+      ASSERT_TRUE(i > 0 && readme[i - 1] == '\r') << "a line feed without a carriage return at byte " << i;
+      EXPECT_LE(i - 1 - lineStart, 76u) << readme.substr(lineStart, i - 1 - lineStart);
+      lineStart = i + 1;
+    } else if (c == '\r') {
+      ASSERT_TRUE(i + 1 < readme.size() && readme[i + 1] == '\n') << "a lone carriage return at byte " << i;
+    }
+    bool space = c == ' ' || c == '\r' || c == '\n';
+    if (!space) {
+      words += c;
+    } else if (!words.empty() && words.back() != ' ') {
+      words += ' ';
+    }
+  }
+  EXPECT_EQ(lineStart, readme.size()) << "the last line has no line end";
+  // The list runs to the end: each meaning ends where the next code begins.
+  size_t list = words.rfind("EXIT CODES ");
+  ASSERT_NE(list, std::string::npos);
+  std::string codes = words.substr(list) + "|";
+  for (const ExitCodeRow& row : Rows) {
+    std::string end = row.value + 1 < std::size(Rows) ? " " + std::to_string(row.value + 1) + " " : " |";
+    EXPECT_EQ(Between(codes, " " + std::to_string(row.value) + " ", end), row.meaning) << row.name;
+  }
 }
 
 }  // namespace

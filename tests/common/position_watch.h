@@ -24,8 +24,9 @@ inline std::vector<Reading> WatchPosition(double seconds, uint32_t until = UINT3
   std::vector<Reading> readings;
   Clock::time_point start = Clock::now();
   for (;;) {
-    double t = std::chrono::duration<double>(Clock::now() - start).count();
+    // The time after the position: a reading is never ahead of its time.
     uint32_t p = SoundPosition();
+    double t = std::chrono::duration<double>(Clock::now() - start).count();
     readings.push_back(Reading{t, p});
     if (t >= seconds || p >= until) {
       return readings;
@@ -34,22 +35,34 @@ inline std::vector<Reading> WatchPosition(double seconds, uint32_t until = UINT3
   }
 }
 
-// Least-squares slope of position over time, from the first reading that
-// moved (the start of playback waits for the device's first buffer).
-inline double PositionRate(const std::vector<Reading>& readings) {
+// The rate the position keeps, from the readings least held back. An
+// output mixes a buffer at each deadline; on a loaded machine it wakes late
+// and then catches up, which a fit through all readings takes for speed. So
+// in the first and the last quarter after the position moved, the reading
+// furthest ahead of the nominal rate is one just after an on-time mix, and
+// the slope between those two is the rate without the delays.
+inline double PositionRate(const std::vector<Reading>& readings, double nominal = 44100.0) {
   size_t from = 0;
   while (from < readings.size() && readings[from].position == 0) {
     from++;
   }
-  double n = 0, st = 0, sp = 0, stt = 0, stp = 0;
-  for (size_t i = from; i < readings.size(); i++) {
-    n += 1;
-    st += readings[i].seconds;
-    sp += readings[i].position;
-    stt += readings[i].seconds * readings[i].seconds;
-    stp += readings[i].seconds * readings[i].position;
+  size_t quarter = (readings.size() - from) / 4;
+  if (quarter == 0) {
+    return 0;
   }
-  return (n * stp - st * sp) / (n * stt - st * st);
+  auto furthestAhead = [&](size_t begin, size_t end) {
+    size_t pick = begin;
+    for (size_t i = begin; i < end; i++) {
+      if (readings[i].position - nominal * readings[i].seconds >
+          readings[pick].position - nominal * readings[pick].seconds) {
+        pick = i;
+      }
+    }
+    return readings[pick];
+  };
+  Reading early = furthestAhead(from, from + quarter);
+  Reading late = furthestAhead(readings.size() - quarter, readings.size());
+  return (static_cast<double>(late.position) - early.position) / (late.seconds - early.seconds);
 }
 
 inline bool NeverGoesBack(const std::vector<Reading>& readings) {
