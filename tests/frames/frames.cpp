@@ -121,7 +121,7 @@ bool FindScroller(const ShotView& v, uint32_t* position, int32_t* level) {
       seen[r][s] = v.pixels[static_cast<size_t>(v.y + ys[r] * v.scale) * v.imageWidth + v.x + xs[s] * v.scale];
     }
   }
-  static Candidate c;
+  Candidate c;
   c.stride = WideWidth;
   for (int32_t e = BrightestScroller; e > FadeLevelBlack; e--) {
     ShownPalette(Read.widePalette, e, v.depth, c.shown);
@@ -190,7 +190,7 @@ std::string ShotName(const ShotView& v) {
   if (IsBlack(v)) {
     return "black";
   }
-  static Candidate c;
+  Candidate c;
   Still(c, Read.loadingPalette, Read.loadingPicture, NoFade, v.depth);
   if (Shows(v, c)) {
     return "loading";
@@ -219,7 +219,7 @@ std::string ShotClosest(const ShotView& v) {
   if (!ShotViewFits(v)) {
     return "the view does not fit its image";
   }
-  static Candidate c;
+  Candidate c;
   Still(c, Read.loadingPalette, Read.loadingPicture, NoFade, v.depth);
   uint32_t fewest = Differing(v, c, UINT32_MAX);
   std::string closest = "loading";
