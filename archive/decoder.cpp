@@ -89,23 +89,16 @@ bool NextByte(uint32_t* value) {
   return true;
 }
 
-bool Next16(uint32_t* value) {
-  uint32_t low = 0;
-  uint32_t high = 0;
-  if (!NextByte(&low) || !NextByte(&high)) {
-    return false;
+// A little-endian value of `bytes` bytes (at most four).
+bool NextValue(uint32_t bytes, uint32_t* value) {
+  *value = 0;
+  for (uint32_t i = 0; i < bytes; i++) {
+    uint32_t byte = 0;
+    if (!NextByte(&byte)) {
+      return false;
+    }
+    *value |= byte << (8 * i);
   }
-  *value = low | high << 8;
-  return true;
-}
-
-bool Next32(uint32_t* value) {
-  uint32_t low = 0;
-  uint32_t high = 0;
-  if (!Next16(&low) || !Next16(&high)) {
-    return false;
-  }
-  *value = low | high << 16;
   return true;
 }
 
@@ -116,7 +109,7 @@ bool LoadTree(uint32_t room) {
   for (HuffmanNode& node : Nodes) {
     node = HuffmanNode{0, NoChild, 0};
   }
-  if (!Next32(&OutputLength) || !Next16(&LastLeaf) || !Next16(&Root)) {
+  if (!NextValue(4, &OutputLength) || !NextValue(2, &LastLeaf) || !NextValue(2, &Root)) {
     return false;
   }
   if (OutputLength == 0 || OutputLength > room) {
@@ -135,7 +128,7 @@ bool LoadTree(uint32_t room) {
   for (uint32_t k = LastLeaf + 1; k <= Root; k++) {
     uint32_t left = 0;
     uint32_t right = 0;
-    if (!Next16(&left) || !Next16(&right)) {
+    if (!NextValue(2, &left) || !NextValue(2, &right)) {
       return false;
     }
     if (left >= HuffmanNodeRoom || right >= HuffmanNodeRoom) {

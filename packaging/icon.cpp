@@ -4,7 +4,9 @@
 // images for the Windows program. Each icon pixel is the mean of the picture
 // pixels it covers; at sizes above the square's 240 pixels, the one it lies on.
 // Usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico]
+#include "content/lib/le_bytes.h"
 #include "content/lib/pngwrite.h"
+#include "platform/plat_bitmap.h"
 
 #include <cstdio>
 #include <string>
@@ -22,10 +24,7 @@ constexpr uint32_t SquareLeft = (PictureWidth - PictureHeight) / 2;
 // as Windows has read that size since Vista; the others as 32-bit bitmaps,
 // which every version reads.
 constexpr uint32_t WindowsIconSizes[] = {16, 32, 48, 256};
-constexpr uint32_t PngImageSize = 256;
-constexpr uint32_t IconDirBytes = 6;
-constexpr uint32_t IconEntryBytes = 16;
-constexpr uint32_t BitmapHeaderBytes = 40;
+constexpr uint32_t IconEntryBytes = 16;  // one image's entry in the directory
 constexpr uint32_t IconBitCount = 32;
 
 struct Source {
@@ -88,16 +87,6 @@ void Row(uint32_t y, png_byte* row, const void* context) {
   }
 }
 
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-
 // An icon's bitmap image: the header with twice the height (the colour rows,
 // then the mask's), the rows bottom-up as blue, green, red and an opaque
 // alpha, then an all-clear mask with rows padded to four bytes.
@@ -106,15 +95,15 @@ std::vector<uint8_t> BitmapImage(const Request& request) {
   uint32_t maskRowBytes = (size + 31) / 32 * 4;
   uint32_t pixelBytes = size * size * 4 + maskRowBytes * size;
   std::vector<uint8_t> image;
-  Put32(image, BitmapHeaderBytes);
-  Put32(image, size);
-  Put32(image, size * 2);
-  Put16(image, 1);  // planes
-  Put16(image, IconBitCount);
-  Put32(image, 0);  // no compression
-  Put32(image, pixelBytes);
+  BytesPut32(image, BitmapHeaderSize);
+  BytesPut32(image, size);
+  BytesPut32(image, size * 2);
+  BytesPut16(image, 1);  // planes
+  BytesPut16(image, IconBitCount);
+  BytesPut32(image, BI_RGB);
+  BytesPut32(image, pixelBytes);
   for (int unused = 0; unused < 4; unused++) {
-    Put32(image, 0);  // resolution and colour counts
+    BytesPut32(image, 0);  // resolution and colour counts
   }
   std::vector<png_byte> rgb(size * 3);
   for (uint32_t y = size; y-- > 0;) {
@@ -155,7 +144,7 @@ bool WriteWindowsIcon(const Source& source, const std::string& path, std::string
   std::vector<uint8_t> images[Count];
   for (uint32_t i = 0; i < Count; i++) {
     Request request{&source, WindowsIconSizes[i]};
-    if (request.size == PngImageSize) {
+    if (i == Count - 1) {
       if (!PngImage(request, path + ".png", images[i], error)) {
         return false;
       }
@@ -164,20 +153,20 @@ bool WriteWindowsIcon(const Source& source, const std::string& path, std::string
     }
   }
   std::vector<uint8_t> file;
-  Put16(file, 0);  // reserved
-  Put16(file, 1);  // an icon, not a cursor
-  Put16(file, Count);
-  uint32_t offset = IconDirBytes + IconEntryBytes * Count;
+  BytesPut16(file, 0);  // reserved
+  BytesPut16(file, 1);  // an icon, not a cursor
+  BytesPut16(file, Count);
+  uint32_t offset = static_cast<uint32_t>(file.size()) + IconEntryBytes * Count;
   for (uint32_t i = 0; i < Count; i++) {
     uint8_t side = static_cast<uint8_t>(WindowsIconSizes[i] & 0xFF);
     file.push_back(side);
     file.push_back(side);
     file.push_back(0);  // not a palette image
     file.push_back(0);  // reserved
-    Put16(file, 1);     // planes
-    Put16(file, IconBitCount);
-    Put32(file, static_cast<uint32_t>(images[i].size()));
-    Put32(file, offset);
+    BytesPut16(file, 1);     // planes
+    BytesPut16(file, IconBitCount);
+    BytesPut32(file, static_cast<uint32_t>(images[i].size()));
+    BytesPut32(file, offset);
     offset += static_cast<uint32_t>(images[i].size());
   }
   for (const auto& image : images) {

@@ -1,5 +1,5 @@
 // fmod.dll's portable core: the sample family of the entry points, the
-// channels, the mixer and the silent output.
+// channels and the mixer. Which output the mixer feeds is silent.cpp's.
 //
 // Samples: MPEG audio decoded on a background thread into fixed-size chunks,
 // so a load returns at once and the output thread only reads what the
@@ -10,9 +10,9 @@
 // device's or the silent one) shares the channel and song tables with it
 // under SoundMixLock, which the mixer holds only while it mixes one block.
 #include "soundlib/core.h"
+#include "soundlib/silent.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,8 +38,6 @@ constexpr uint32_t ChunkMask = ChunkFrames - 1;
 constexpr uint32_t ChunkRoom = 2048;
 constexpr long FileRoom = 256L << 20;    // largest MPEG file read
 constexpr int FixedShift = 32;           // channel cursors are 32.32 fixed point
-
-using SteadyClock = std::chrono::steady_clock;
 
 // An MPEG sample: decoded by its own thread, chunk by chunk. The decoder
 // stores a chunk's pointer before it publishes frames inside it, so the
@@ -68,11 +66,6 @@ struct Channel {
 bool Initialised;                    // between a successful init and close
 int MixRate;                         // output frames per second
 int ChannelCount;                    // channels the caller asked for, capped
-bool DeviceOpen;                     // the system's output runs (caller thread only)
-std::thread SilentThread;            // silent output, when no device exists or it was lost
-std::atomic<bool> SilentQuit;
-std::atomic<bool> SilentNoticeGiven; // the no-device notice is printed once per process
-std::atomic<int64_t> LastMixAt;      // steady-clock ticks when the last block was mixed
 Sample Samples[SampleRoom];
 Channel Channels[ChannelRoom];
 
@@ -127,40 +120,6 @@ void MixBlock(int16_t* out, int frames) {
     for (int i = 0; i < frames * SoundOutputChannels; i++) {
       out[i] = Clamp16(MixSum[i]);
     }
-  }
-}
-
-// Stands in for a device: mixes one device buffer per buffer period against
-// absolute deadlines from `origin`, so positions follow the clock without
-// drifting.
-void SilentOutput(SteadyClock::time_point origin) {
-  int64_t handed = 0;
-  while (!SilentQuit.load(std::memory_order_acquire)) {
-    handed += SoundDeviceFrames;
-    std::this_thread::sleep_until(origin + std::chrono::nanoseconds(handed * 1000000000LL / MixRate));
-    SoundMix(nullptr, SoundDeviceFrames);
-  }
-}
-
-void NoteMissingDevice() {
-  if (!SilentNoticeGiven.exchange(true)) {
-    std::fprintf(stderr, "fmod.dll: no audio device (%s); playing to a silent output\n", SoundOutputError());
-  }
-}
-
-void StartSilentOutput(SteadyClock::time_point origin) {
-  SilentQuit.store(false);
-  SilentThread = std::thread(SilentOutput, origin);
-}
-
-void StopOutput() {
-  if (DeviceOpen) {
-    SoundOutputClose();  // returns once the output has stopped mixing
-    DeviceOpen = false;
-  }
-  if (SilentThread.joinable()) {
-    SilentQuit.store(true, std::memory_order_release);
-    SilentThread.join();
   }
 }
 
@@ -267,15 +226,6 @@ Sample* LoadMpeg(int index, const void* data, size_t length) {
   return s;
 }
 
-Sample* SampleFromHandle(void* handle) {
-  for (Sample& s : Samples) {
-    if (&s == handle && s.used) {
-      return &s;
-    }
-  }
-  return nullptr;
-}
-
 Channel* ChannelAt(int channel) {
   if (!Initialised || channel < 0 || channel >= ChannelCount) {
     return nullptr;
@@ -288,24 +238,13 @@ Channel* ChannelAt(int channel) {
 std::mutex SoundMixLock;
 
 void SoundMix(int16_t* out, int frames) {
-  LastMixAt.store(SteadyClock::now().time_since_epoch().count(), std::memory_order_relaxed);
+  SoundOutputsNoteMix();
   while (frames > 0) {
     int n = frames < MixFrames ? frames : MixFrames;
     MixBlock(out, n);
     out = out != nullptr ? out + n * SoundOutputChannels : nullptr;
     frames -= n;
   }
-}
-
-void SoundOutputCheck() {
-  if (!DeviceOpen || !SoundOutputLost()) {
-    return;
-  }
-  SoundOutputClose();  // returns once the device no longer mixes
-  DeviceOpen = false;
-  std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
-  int64_t last = LastMixAt.load(std::memory_order_relaxed);
-  StartSilentOutput(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now());
 }
 
 int SoundMixRate() { return MixRate; }
@@ -328,18 +267,14 @@ extern "C" int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
     ch.active = false;
     ch.position.store(0);
   }
-  DeviceOpen = SoundOutputOpen(mixRate);
-  if (!DeviceOpen) {
-    NoteMissingDevice();
-    StartSilentOutput(SteadyClock::now());
-  }
+  SoundOutputsStart(mixRate);
   Initialised = true;
   return 1;
 }
 
 // Stops output, then frees every sample and song. Safe without an init.
 extern "C" void FSOUND_Close() {
-  StopOutput();
+  SoundOutputsStop();
   for (Channel& ch : Channels) {
     ch.sample = nullptr;
     ch.active = false;
@@ -394,7 +329,7 @@ extern "C" void* FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned in
 // Starts `sample` from its beginning on `channel`, or on the first idle
 // channel for -1. Returns the channel number, or -1.
 extern "C" int FSOUND_PlaySound(int channel, void* sample) {
-  Sample* s = Initialised ? SampleFromHandle(sample) : nullptr;
+  Sample* s = Initialised ? SoundSlotOfHandle(Samples, sample) : nullptr;
   if (s == nullptr) {
     return -1;
   }

@@ -2,10 +2,11 @@
 //
 // The core (core.cpp) holds the fifteen entry points' sample family: sample
 // slots decoded chunk by chunk on a thread of their own, the software
-// channels, the mixer, the positions, and the silent output that stands in
-// for a missing or lost device. A system supplies three pieces: an output
-// device that calls SoundMix from its own thread, an MPEG decoder, and the module
-// family's player (or one that refuses every module).
+// channels, the mixer and the positions; silent.cpp the silent output that
+// stands in for a missing or lost device. A system supplies three pieces:
+// an output device that calls SoundMix from its own thread, an MPEG
+// decoder, and the module family's player (or one that refuses every
+// module).
 #pragma once
 #include "base/sound_entries.h"
 
@@ -47,6 +48,18 @@ void SoundOutputCheck();
 // Held by the mixer while it mixes one block; the module player takes it
 // around every change of a song that the mixer reads.
 extern std::mutex SoundMixLock;
+
+// The slot of `table` in use whose address is `handle`, or null: the
+// handles the entry points give out are their slots' addresses.
+template <typename Slot, size_t Room>
+Slot* SoundSlotOfHandle(Slot (&table)[Room], const void* handle) {
+  for (Slot& slot : table) {
+    if (&slot == handle && slot.used) {
+      return &slot;
+    }
+  }
+  return nullptr;
+}
 
 // The output rate while initialised, frames per second.
 int SoundMixRate();

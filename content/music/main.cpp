@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "content/lib/le_bytes.h"
 #include "content/music/score.h"
 #include "content/music/synth.h"
 
@@ -59,30 +60,24 @@ bool Encode(const std::vector<int16_t>& left, const std::vector<int16_t>& right,
   return true;
 }
 
-void PutLe(std::vector<unsigned char>& v, uint32_t x, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    v.push_back(static_cast<unsigned char>(x >> (8 * i)));
-  }
-}
-
 bool WriteWav(const char* path, const std::vector<int16_t>& left, const std::vector<int16_t>& right) {
-  std::vector<unsigned char> w;
+  std::vector<uint8_t> w;
   uint32_t data = uint32_t(left.size() * 4);
   w.insert(w.end(), {'R', 'I', 'F', 'F'});
-  PutLe(w, 36 + data, 4);
+  BytesPut32(w, 36 + data);
   w.insert(w.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  PutLe(w, 16, 4);
-  PutLe(w, 1, 2);
-  PutLe(w, 2, 2);
-  PutLe(w, music::SampleRate, 4);
-  PutLe(w, music::SampleRate * 4, 4);
-  PutLe(w, 4, 2);
-  PutLe(w, 16, 2);
+  BytesPut32(w, 16);
+  BytesPut16(w, 1);
+  BytesPut16(w, 2);
+  BytesPut32(w, music::SampleRate);
+  BytesPut32(w, music::SampleRate * 4);
+  BytesPut16(w, 4);
+  BytesPut16(w, 16);
   w.insert(w.end(), {'d', 'a', 't', 'a'});
-  PutLe(w, data, 4);
+  BytesPut32(w, data);
   for (size_t i = 0; i < left.size(); ++i) {
-    PutLe(w, uint16_t(left[i]), 2);
-    PutLe(w, uint16_t(right[i]), 2);
+    BytesPut16(w, uint16_t(left[i]));
+    BytesPut16(w, uint16_t(right[i]));
   }
   FILE* f = std::fopen(path, "wb");
   bool ok = f != nullptr && std::fwrite(w.data(), 1, w.size(), f) == w.size();

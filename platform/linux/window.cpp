@@ -5,36 +5,18 @@
 #include "platform/plat_window.h"
 
 #include "platform/common/handles.h"
+#include "platform/common/window_class.h"
 #include "platform/linux/window.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
-constexpr int ClassRoom = 4;
-constexpr size_t ClassNameRoom = 64;
-
-struct LinuxClass {
-  bool used;
-  char name[ClassNameRoom];
-  PlatWindowProcedure procedure;
-};
-
 // The windows and their classes. Main thread only, as SDL's video wants.
-LinuxClass Classes[ClassRoom];  // registered window classes
+CommonClassTable Classes;              // registered window classes
 LinuxWindow Windows[LinuxWindowRoom];
-int32_t PointerCount = 0;      // pointer shows while 0 or more
-const char ProgramMarker = 0;  // its address stands for the program's instance
-
-LinuxClass* FindClass(const char* name) {
-  for (LinuxClass& c : Classes) {
-    if (c.used && name != nullptr && std::strcmp(c.name, name) == 0) {
-      return &c;
-    }
-  }
-  return nullptr;
-}
+int32_t PointerCount = 0;              // pointer shows while 0 or more
+const char ProgramMarker = 0;          // its address stands for the program's instance
 
 }  // namespace
 
@@ -63,29 +45,14 @@ LinuxWindow* LinuxFindWindow(uintptr_t window) {
 uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(&ProgramMarker); }
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
-  if (windowClass == nullptr || windowClass->className == nullptr) {
-    return false;
-  }
-  size_t length = std::strlen(windowClass->className);
-  LinuxClass* slot = FindClass(windowClass->className);
-  for (int i = 0; slot == nullptr && i < ClassRoom; i++) {
-    if (!Classes[i].used) {
-      slot = &Classes[i];
-    }
-  }
-  if (slot == nullptr || length >= ClassNameRoom) {
-    return false;
-  }
-  slot->used = true;
-  std::memcpy(slot->name, windowClass->className, length + 1);
-  slot->procedure = windowClass->procedure;
-  return true;
+  return windowClass != nullptr &&
+         CommonClassRegister(&Classes, windowClass->className, windowClass->procedure) >= 0;
 }
 
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
-  LinuxClass* c = FindClass(className);
-  if (c == nullptr || width <= 0 || height <= 0 || !LinuxVideoReady()) {
+  int classIndex = CommonClassFind(Classes, className);
+  if (classIndex < 0 || width <= 0 || height <= 0 || !LinuxVideoReady()) {
     return 0;
   }
   LinuxWindow* w = nullptr;
@@ -109,7 +76,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
     return 0;
   }
   w->used = true;
-  w->classIndex = static_cast<int>(c - Classes);
+  w->classIndex = classIndex;
   w->outerWidth = width;
   w->outerHeight = height;
   LinuxPictureSetDepth(w, 32);
@@ -189,7 +156,7 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
   if (w == nullptr) {
     return 0;
   }
-  PlatWindowProcedure procedure = Classes[w->classIndex].procedure;
+  PlatWindowProcedure procedure = Classes.slot[w->classIndex].procedure;
   if (procedure == nullptr) {
     return PlatDefWindowProc(message->window, message->message, message->wParam, message->lParam);
   }

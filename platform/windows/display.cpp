@@ -60,33 +60,29 @@ CommonPacer BlankPacer{0};                   // backs a vertical-blank wait that
 // shown at the mode's depth on unlock.
 uint32_t SurfaceMemory[ModeWidth * ModeHeight];
 
-void ToNative(const PlatSurfaceDesc& from, DDSURFACEDESC* to) {
-  std::memset(to, 0, sizeof *to);
-  to->dwSize = sizeof *to;
+// The fields the system reads, between its record and the object's, either
+// way; the sizes stay as they are.
+template <typename From, typename To>
+void CopyFields(const From& from, To* to) {
   to->dwFlags = from.dwFlags;
   to->dwHeight = from.dwHeight;
   to->dwWidth = from.dwWidth;
   to->lPitch = from.lPitch;
   to->dwRefreshRate = from.dwRefreshRate;
   to->lpSurface = from.lpSurface;
-  to->ddpfPixelFormat.dwSize = sizeof to->ddpfPixelFormat;
   to->ddpfPixelFormat.dwFlags = from.ddpfPixelFormat.dwFlags;
   to->ddpfPixelFormat.dwRGBBitCount = from.ddpfPixelFormat.dwRGBBitCount;
   to->ddsCaps.dwCaps = from.ddsCaps.dwCaps;
 }
 
-// The fields the system reads; its own dwSize stays as it is.
-void FromNative(const DDSURFACEDESC& from, PlatSurfaceDesc* to) {
-  to->dwFlags = from.dwFlags;
-  to->dwHeight = from.dwHeight;
-  to->dwWidth = from.dwWidth;
-  to->lPitch = from.lPitch;
-  to->dwRefreshRate = from.dwRefreshRate;
-  to->lpSurface = from.lpSurface;
-  to->ddpfPixelFormat.dwFlags = from.ddpfPixelFormat.dwFlags;
-  to->ddpfPixelFormat.dwRGBBitCount = from.ddpfPixelFormat.dwRGBBitCount;
-  to->ddsCaps.dwCaps = from.ddsCaps.dwCaps;
+void ToNative(const PlatSurfaceDesc& from, DDSURFACEDESC* to) {
+  std::memset(to, 0, sizeof *to);
+  to->dwSize = sizeof *to;
+  to->ddpfPixelFormat.dwSize = sizeof to->ddpfPixelFormat;
+  CopyFields(from, to);
 }
+
+void FromNative(const DDSURFACEDESC& from, PlatSurfaceDesc* to) { CopyFields(from, to); }
 
 HRESULT WINAPI VisitMode(DDSURFACEDESC* mode, void* context) {
   auto* visit = static_cast<ModeVisit*>(context);

@@ -5,21 +5,12 @@
 // remembers the full values for the default handling.
 #include "platform/plat_window.h"
 
+#include "platform/common/window_class.h"
 #include "platform/windows/screen.h"
 
-#include <cstring>
 #include <windows.h>
 
 namespace {
-
-constexpr int ClassRoom = 4;
-constexpr size_t ClassNameRoom = 64;
-
-struct ClassRecord {
-  bool used;
-  char name[ClassNameRoom];
-  PlatWindowProcedure procedure;
-};
 
 // A message as Windows delivered it, pointer-sized values whole.
 struct NativeMessage {
@@ -31,7 +22,7 @@ struct NativeMessage {
 
 // The layer's state. Main thread only: window procedures run on the thread
 // that made the window, inside its message calls.
-ClassRecord Classes[ClassRoom];          // registered classes, each with its thunk
+CommonClassTable Classes;                // registered classes, each with its thunk
 const NativeMessage* Innermost = nullptr;  // message the innermost thunk is handling
 MSG Taken;                               // the last message PlatPeekMessage removed
 PlatMessage TakenAsGiven;                // ... as it was handed to the system
@@ -39,7 +30,7 @@ PlatMessage TakenAsGiven;                // ... as it was handed to the system
 // The system's procedure for class `Index`, called with the values it takes.
 template <int Index>
 LRESULT CALLBACK ClassThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  PlatWindowProcedure procedure = Classes[Index].procedure;
+  PlatWindowProcedure procedure = Classes.slot[Index].procedure;
   LRESULT answered = 0;
   if (WindowsScreenMessage(window, message, wParam, lParam, &answered)) {
     return answered;
@@ -58,7 +49,8 @@ LRESULT CALLBACK ClassThunk(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   return result;
 }
 
-constexpr WNDPROC Thunks[ClassRoom] = {ClassThunk<0>, ClassThunk<1>, ClassThunk<2>, ClassThunk<3>};
+constexpr WNDPROC Thunks[] = {ClassThunk<0>, ClassThunk<1>, ClassThunk<2>, ClassThunk<3>};
+static_assert(sizeof(Thunks) / sizeof(Thunks[0]) == CommonClassRoom, "one thunk per class slot");
 
 bool SameAsGiven(const NativeMessage& native, uintptr_t window, uint32_t message, uint32_t wParam,
                  uint32_t lParam) {
@@ -115,26 +107,16 @@ intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, 
 uintptr_t PlatProgramInstance() { return reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)); }
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
-  if (windowClass == nullptr || windowClass->className == nullptr ||
-      std::strlen(windowClass->className) >= ClassNameRoom) {
+  if (windowClass == nullptr) {
     return false;
   }
-  int slot = -1;
-  for (int i = 0; i < ClassRoom && slot < 0; i++) {
-    if (!Classes[i].used || std::strcmp(Classes[i].name, windowClass->className) == 0) {
-      slot = i;
-    }
-  }
-  if (slot < 0) {
-    return false;
-  }
-  ClassRecord& record = Classes[slot];
-  std::memcpy(record.name, windowClass->className, std::strlen(windowClass->className) + 1);
-  record.procedure = windowClass->procedure;
-  if (record.used) {
+  bool known = CommonClassFind(Classes, windowClass->className) >= 0;
+  int slot = CommonClassRegister(&Classes, windowClass->className, windowClass->procedure);
+  if (slot < 0 || known) {
     // Registered already: the thunk now calls the new procedure.
-    return true;
+    return slot >= 0;
   }
+  CommonClass& record = Classes.slot[slot];
   WNDCLASSA native{};
   native.style = windowClass->style;
   native.lpfnWndProc = Thunks[slot];
@@ -142,8 +124,11 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
   native.cbWndExtra = static_cast<int>(windowClass->windowExtra);
   native.hInstance = reinterpret_cast<HINSTANCE>(windowClass->instance);
   native.lpszClassName = record.name;
-  record.used = RegisterClassA(&native) != 0;
-  return record.used;
+  if (RegisterClassA(&native) == 0) {
+    record = CommonClass{};
+    return false;
+  }
+  return true;
 }
 
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,

@@ -83,15 +83,6 @@ Song* KeepSong(Song* song, int loadResult) {
   return song;
 }
 
-Song* SongFromHandle(void* handle) {
-  for (Song& song : Songs) {
-    if (&song == handle && song.used) {
-      return &song;
-    }
-  }
-  return nullptr;
-}
-
 // Caller holds SoundMixLock.
 void EndSong(Song& song) {
   song.active = false;
@@ -144,7 +135,7 @@ extern "C" void* FMUSIC_LoadSongMemory(const void* data, int length) {
 
 // Plays the song once from its first order.
 extern "C" int FMUSIC_PlaySong(void* handle) {
-  Song* song = SongFromHandle(handle);
+  Song* song = SoundSlotOfHandle(Songs, handle);
   if (song == nullptr) {
     return 0;
   }
@@ -161,7 +152,7 @@ extern "C" int FMUSIC_PlaySong(void* handle) {
 
 // Stops the song; stopping a stopped song does nothing.
 extern "C" int FMUSIC_StopSong(void* handle) {
-  Song* song = SongFromHandle(handle);
+  Song* song = SoundSlotOfHandle(Songs, handle);
   if (song == nullptr) {
     return 0;
   }
@@ -173,12 +164,12 @@ extern "C" int FMUSIC_StopSong(void* handle) {
 // The order (position in the song's order list) last handed to the output.
 extern "C" int FMUSIC_GetOrder(void* handle) {
   SoundOutputCheck();
-  Song* song = SongFromHandle(handle);
+  Song* song = SoundSlotOfHandle(Songs, handle);
   return song != nullptr ? song->order.load(std::memory_order_acquire) : 0;
 }
 
 // The row within the current pattern last handed to the output.
 extern "C" int FMUSIC_GetRow(void* handle) {
-  Song* song = SongFromHandle(handle);
+  Song* song = SoundSlotOfHandle(Songs, handle);
   return song != nullptr ? song->row.load(std::memory_order_acquire) : 0;
 }

@@ -59,9 +59,9 @@ struct RunResult {
   std::string stderrText;
 };
 
-// Runs `args` with stdout discarded and stderr kept; `path` replaces PATH
-// when given.
-RunResult RunProgram(const std::vector<std::string>& args, const std::string& errFile, const char* path = nullptr) {
+// Starts `args` with stdout discarded and stderr kept in `errFile`; `path`
+// replaces PATH when given. The process, or -1 when it could not start.
+pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& errFile, const char* path = nullptr) {
   std::vector<char*> argv;
   for (const std::string& a : args) {
     argv.push_back(const_cast<char*>(a.c_str()));
@@ -88,9 +88,15 @@ RunResult RunProgram(const std::vector<std::string>& args, const std::string& er
   pid_t pid = -1;
   int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  return spawned == 0 ? pid : -1;
+}
+
+// Runs `args` as SpawnProgram starts them, to their end.
+RunResult RunProgram(const std::vector<std::string>& args, const std::string& errFile, const char* path = nullptr) {
+  pid_t pid = SpawnProgram(args, errFile, path);
   RunResult r{-1, ""};
   int status = 0;
-  if (spawned == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+  if (pid != -1 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
     r.status = WEXITSTATUS(status);
   }
   std::ifstream in(errFile);
@@ -572,19 +578,9 @@ TEST_F(CaptureTest, TerminatedCaptureLeavesTheEarlierFileAndNoTemporaryFile) {
   EarlierFiles earlier(out);
   const std::vector<std::string> before = Names(out);
   std::string err = out + "/../terminated.err";
-  std::vector<std::string> args = {QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", "100",
-                                   "--hashes", earlier.hashes};
-  std::vector<char*> argv;
-  for (std::string& a : args) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  pid_t pid = SpawnProgram({QZ_CAPTURE_PROGRAM, "--program", program_, "--fps", "100", "--hashes", earlier.hashes},
+                           err);
+  ASSERT_NE(pid, -1);
   // The render has begun once the hash list's temporary file is there.
   bool rendering = false;
   for (int i = 0; i < 20000 && !rendering; i++) {

@@ -1,10 +1,14 @@
 // Watching the system's music position against the wall clock, for the
-// tests that play through a real sound library (Linux and Windows builds).
+// tests that play through a real sound library (Linux and Windows builds),
+// and the bytes they feed it that must be refused.
 #pragma once
 #include "sound/sound.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -72,4 +76,38 @@ inline bool NeverGoesBack(const std::vector<Reading>& readings) {
     }
   }
   return true;
+}
+
+// How far the rate the position keeps is off `nominal`, as a fraction;
+// printed, with what it went `through`, for the log.
+inline double PositionRateError(const std::vector<Reading>& readings, const char* through,
+                                double nominal = 44100.0) {
+  double rate = PositionRate(readings, nominal);
+  double error = rate / nominal - 1.0;
+  std::printf("position rate through %s: %.1f per second (%+.2f%%)\n", through, rate, 100.0 * error);
+  return error;
+}
+
+// Stops the music that plays and expects the position to hold, through a
+// second stop too. Returns where it stopped.
+inline uint32_t ExpectStopHoldsThePosition() {
+  SoundStop();
+  uint32_t stopped = SoundPosition();
+  EXPECT_GT(stopped, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(SoundPosition(), stopped);
+  SoundStop();
+  EXPECT_EQ(SoundPosition(), stopped);
+  return stopped;
+}
+
+// 100,000 bytes of noise, the same every time: no MPEG stream in them.
+inline std::vector<unsigned char> TestNoise() {
+  std::vector<unsigned char> noise(100000);
+  uint32_t state = 12345;
+  for (unsigned char& b : noise) {
+    state = state * 1664525u + 1013904223u;
+    b = static_cast<unsigned char>(state >> 24);
+  }
+  return noise;
 }

@@ -31,47 +31,32 @@ void ResetSoundLib() {
 
 FakeResetRegistration Registration(ResetSoundLib);
 
+// Records a call that gives `result`.
+int Answer(int result, const char* op, int64_t a = 0) {
+  FakeRecord(op, a);
+  return result;
+}
+
+// Records a load that gives the one handle, or null while refusing.
+Handle Load(const char* op, int64_t a) {
+  FakeRecord(op, a);
+  return RefuseMusic ? nullptr : &SampleToken;
+}
+
 int Init(int rate, int channels, unsigned flags) {
   FakeRecord("FSOUND_Init", rate, channels, flags);
   return InitResult;
 }
 void Close() { FakeRecord("FSOUND_Close"); }
-int PlaySong(Handle song) {
-  FakeRecord("FMUSIC_PlaySong");
-  return 1;
-}
-int StopSong(Handle song) {
-  FakeRecord("FMUSIC_StopSong");
-  return 1;
-}
-Handle LoadSong(const char* name) {
-  FakeRecord("FMUSIC_LoadSong");
-  return RefuseMusic ? nullptr : &SampleToken;
-}
-Handle LoadSongMemory(const void* data, int length) {
-  FakeRecord("FMUSIC_LoadSongMemory", length);
-  return RefuseMusic ? nullptr : &SampleToken;
-}
-int GetOrder(Handle song) {
-  FakeRecord("FMUSIC_GetOrder");
-  return 0;
-}
-int GetRow(Handle song) {
-  FakeRecord("FMUSIC_GetRow");
-  return 0;
-}
-int SetHwnd(void* window) {
-  FakeRecord("FSOUND_SetHWND", reinterpret_cast<intptr_t>(window));
-  return 1;
-}
-int SetPriority(int a, int b) {
-  FakeRecord("FSOUND_SetPriority");
-  return 1;
-}
-Handle LoadMpeg(int index, const char* name, unsigned mode) {
-  FakeRecord("FSOUND_Sample_LoadMpeg", index);
-  return RefuseMusic ? nullptr : &SampleToken;
-}
+int PlaySong(Handle song) { return Answer(1, "FMUSIC_PlaySong"); }
+int StopSong(Handle song) { return Answer(1, "FMUSIC_StopSong"); }
+Handle LoadSong(const char* name) { return Load("FMUSIC_LoadSong", 0); }
+Handle LoadSongMemory(const void* data, int length) { return Load("FMUSIC_LoadSongMemory", length); }
+int GetOrder(Handle song) { return Answer(0, "FMUSIC_GetOrder"); }
+int GetRow(Handle song) { return Answer(0, "FMUSIC_GetRow"); }
+int SetHwnd(void* window) { return Answer(1, "FSOUND_SetHWND", reinterpret_cast<intptr_t>(window)); }
+int SetPriority(int a, int b) { return Answer(1, "FSOUND_SetPriority"); }
+Handle LoadMpeg(int index, const char* name, unsigned mode) { return Load("FSOUND_Sample_LoadMpeg", index); }
 Handle LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   FakeRecord("FSOUND_Sample_LoadMpegMemory", index, mode, length);
   if (RefuseMusic) {

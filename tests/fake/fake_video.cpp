@@ -3,12 +3,12 @@
 
 #include "platform/common/display_mode.h"
 #include "platform/common/handles.h"
+#include "platform/common/window_class.h"
 #include "platform/plat_bitmap.h"
 #include "platform/plat_module.h"
 #include "platform/plat_window.h"
 #include "tests/fake/fake_platform.h"
 
-#include <cstring>
 
 namespace {
 
@@ -16,17 +16,9 @@ namespace {
 // handle never matches.
 constexpr uintptr_t ProgramInstance = 0x400000;
 
-constexpr int ClassRoom = 8;
 constexpr int WindowRoom = 8;
 constexpr int MemoryDCRoom = 8;
 constexpr int ModeRoom = 64;
-constexpr int NameRoom = 64;
-
-struct FakeClass {
-  bool used;
-  char name[NameRoom];
-  PlatWindowClass record;
-};
 
 struct FakeWindow {
   bool used;
@@ -42,7 +34,8 @@ struct FakeMemoryDC {
   bool released;
 };
 
-FakeClass Classes[ClassRoom];
+CommonClassTable Classes;
+uint32_t ClassStyles[CommonClassRoom];  // each class's CS_ flags
 FakeWindow Windows[WindowRoom];
 int WindowsMade = 0;
 uintptr_t LastWindow = 0;
@@ -76,15 +69,6 @@ FakeWindow* FindWindow(uintptr_t window) {
   }
   FakeWindow& w = Windows[window - CommonWindowBase];
   return w.used && !w.destroyed ? &w : nullptr;
-}
-
-FakeClass* FindClass(const char* name) {
-  for (FakeClass& c : Classes) {
-    if (c.used && name != nullptr && std::strcmp(c.name, name) == 0) {
-      return &c;
-    }
-  }
-  return nullptr;
 }
 
 // --- the display object -----------------------------------------------------
@@ -196,9 +180,7 @@ const FakeSymbol DisplaySymbols[] = {
 };
 
 void ResetVideo() {
-  for (FakeClass& c : Classes) {
-    c = FakeClass{};
-  }
+  Classes = CommonClassTable{};
   for (FakeWindow& w : Windows) {
     w = FakeWindow{};
   }
@@ -252,11 +234,11 @@ uint32_t FakeWindowStyle(uintptr_t window) {
 void FakeWindowFail(bool fail) { WindowFails = fail; }
 
 uint32_t FakeClassStyle(const char* className) {
-  FakeClass* c = FindClass(className);
-  return c != nullptr ? c->record.style : 0;
+  int c = CommonClassFind(Classes, className);
+  return c >= 0 ? ClassStyles[c] : 0;
 }
 
-bool FakeClassRegistered(const char* className) { return FindClass(className) != nullptr; }
+bool FakeClassRegistered(const char* className) { return CommonClassFind(Classes, className) >= 0; }
 
 void FakeQueueMessage(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
   if (QueueLength < FakeMessageRoom) {
@@ -277,19 +259,11 @@ uintptr_t PlatProgramInstance() {
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
   FakeRecord("RegisterClass", windowClass->style, static_cast<int64_t>(windowClass->instance));
-  FakeClass* slot = FindClass(windowClass->className);
-  for (int i = 0; slot == nullptr && i < ClassRoom; i++) {
-    if (!Classes[i].used) {
-      slot = &Classes[i];
-    }
-  }
-  size_t length = std::strlen(windowClass->className);
-  if (slot == nullptr || length >= NameRoom) {
+  int slot = CommonClassRegister(&Classes, windowClass->className, windowClass->procedure);
+  if (slot < 0) {
     return false;
   }
-  slot->used = true;
-  std::memcpy(slot->name, windowClass->className, length + 1);
-  slot->record = *windowClass;
+  ClassStyles[slot] = windowClass->style;
   return true;
 }
 
@@ -297,12 +271,12 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
   FakeRecord("CreateWindow", style, width, height);
   FakeRecord("CreateWindowAt", x, y, extendedStyle);
-  FakeClass* c = FindClass(className);
-  if (WindowFails || c == nullptr || WindowsMade >= WindowRoom) {
+  int c = CommonClassFind(Classes, className);
+  if (WindowFails || c < 0 || WindowsMade >= WindowRoom) {
     return 0;
   }
   int index = WindowsMade++;
-  Windows[index] = FakeWindow{true, false, static_cast<int>(c - Classes), title, style, false};
+  Windows[index] = FakeWindow{true, false, c, title, style, false};
   LastWindow = CommonWindowBase + index;
   return LastWindow;
 }
@@ -365,7 +339,7 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
   if (w == nullptr) {
     return 0;
   }
-  PlatWindowProcedure procedure = Classes[w->classIndex].record.procedure;
+  PlatWindowProcedure procedure = Classes.slot[w->classIndex].procedure;
   return procedure(message->window, message->message, message->wParam, message->lParam);
 }
 

@@ -140,29 +140,32 @@ void Record(uint32_t row, SimCall call, bool done, uint64_t tick, uint32_t posit
   }
 }
 
-template <uint32_t Row>
-void TracedEnter() {
+// Runs one of row `Row`'s routines and records it with the tick and the
+// music position it started at.
+template <uint32_t Row, SimCall Call>
+bool Traced() {
   uint64_t tick = Now;
   uint32_t position = PositionNow();
-  SceneTable[Row].enter();
-  Record(Row, SimCall::Enter, false, tick, position);
-}
-
-template <uint32_t Row>
-bool TracedFrame() {
-  uint64_t tick = Now;
-  uint32_t position = PositionNow();
-  bool done = SceneTable[Row].frame();
-  Record(Row, SimCall::Frame, done, tick, position);
+  bool done = false;
+  if constexpr (Call == SimCall::Enter) {
+    SceneTable[Row].enter();
+  } else if constexpr (Call == SimCall::Frame) {
+    done = SceneTable[Row].frame();
+  } else {
+    SceneTable[Row].leave();
+  }
+  Record(Row, Call, done, tick, position);
   return done;
 }
 
 template <uint32_t Row>
+void TracedEnter() {
+  Traced<Row, SimCall::Enter>();
+}
+
+template <uint32_t Row>
 void TracedLeave() {
-  uint64_t tick = Now;
-  uint32_t position = PositionNow();
-  SceneTable[Row].leave();
-  Record(Row, SimCall::Leave, false, tick, position);
+  Traced<Row, SimCall::Leave>();
 }
 
 // The script's table with every routine wrapped; filled from SceneTable at
@@ -171,7 +174,7 @@ SceneEntry TracedTable[SceneRowCount + 1];
 
 template <uint32_t... Row>
 void FillTracedTable(std::integer_sequence<uint32_t, Row...>) {
-  ((TracedTable[Row] = SceneEntry{SceneTable[Row].endMark, TracedEnter<Row>, TracedFrame<Row>,
+  ((TracedTable[Row] = SceneEntry{SceneTable[Row].endMark, TracedEnter<Row>, Traced<Row, SimCall::Frame>,
                                   TracedLeave<Row>}),
    ...);
   TracedTable[SceneRowCount] = SceneTable[SceneRowCount];

@@ -145,9 +145,7 @@ TEST_F(SoundLibrary, PositionAdvancesAtTheMixingRateOfTheDiskDriver) {
   // in the file's own write buffer.
   EXPECT_LE(before, written + 4096) << "position ahead of what the device took";
   EXPECT_GE(after + 4096, written) << "position behind what the device took";
-  double rate = PositionRate(readings);
-  double error = rate / SweepRate - 1.0;
-  std::printf("position rate through the disk driver: %.1f per second (%+.2f%%)\n", rate, 100.0 * error);
+  double error = PositionRateError(readings, "the disk driver", SweepRate);
   // Against the wall clock only a gross fault (double counting, a stall)
   // is caught; the driver's own pace decides the rest.
   EXPECT_LT(std::abs(error), 0.25);
@@ -168,10 +166,7 @@ TEST_F(SoundLibrary, WithoutAnAudioDeviceItSaysSoOnceAndPlaysToASilentOutputInRe
   SoundPlay();
   std::vector<Reading> readings = WatchPosition(1.5);
   EXPECT_TRUE(NeverGoesBack(readings));
-  double rate = PositionRate(readings);
-  double error = rate / SweepRate - 1.0;
-  std::printf("position rate through the silent output: %.1f per second (%+.2f%%)\n", rate, 100.0 * error);
-  EXPECT_LT(std::abs(error), 0.02);
+  EXPECT_LT(std::abs(PositionRateError(readings, "the silent output", SweepRate)), 0.02);
 }
 
 TEST_F(SoundLibrary, StopHoldsThePositionAndMayBeRepeated) {
@@ -180,13 +175,7 @@ TEST_F(SoundLibrary, StopHoldsThePositionAndMayBeRepeated) {
   ASSERT_TRUE(SoundLoadMemory(ShortMp3().data(), static_cast<uint32_t>(ShortMp3().size())));
   SoundPlay();
   WatchPosition(0.3);
-  SoundStop();
-  uint32_t stopped = SoundPosition();
-  EXPECT_GT(stopped, 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(SoundPosition(), stopped);
-  SoundStop();
-  EXPECT_EQ(SoundPosition(), stopped);
+  uint32_t stopped = ExpectStopHoldsThePosition();
   // Playing again starts the stream over.
   SoundPlay();
   std::vector<Reading> again = WatchPosition(0.2);
@@ -197,12 +186,7 @@ TEST_F(SoundLibrary, LoadsAcceptMpegAudioAndRefuseEverythingElse) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0));
 
-  std::vector<unsigned char> garbage(100000);
-  uint32_t state = 12345;
-  for (unsigned char& b : garbage) {
-    state = state * 1664525u + 1013904223u;
-    b = static_cast<unsigned char>(state >> 24);
-  }
+  const std::vector<unsigned char> garbage = TestNoise();
   const std::string text(4000, 'q');
   const std::vector<unsigned char> zeros(TestMusicTrailingZeros, 0);
   EXPECT_FALSE(SoundLoadMemory(garbage.data(), static_cast<uint32_t>(garbage.size())));

@@ -39,6 +39,12 @@ bool NeverBool() {
 
 const SceneEntry Terminator = {SceneTableEnd, NeverVoid, NeverBool, NeverVoid};
 
+// A row of the traced routines of `Row`, ending at `endMark`.
+template <int Row>
+constexpr SceneEntry Traced(uint32_t endMark) {
+  return SceneEntry{endMark, Enter<Row>, Frame<Row>, Leave<Row>};
+}
+
 // Tables are static: rows are told apart by their place in memory, so two
 // tests must not reuse one stack slot for their rows.
 class Sequencer : public ::testing::Test {
@@ -77,9 +83,7 @@ TEST_F(Sequencer, ATableOfOnlyTheTerminatorEndsAtOnce) {
 }
 
 TEST_F(Sequencer, EnterThenFramesThenLeaveAtTheEndMark) {
-  static const SceneEntry table[] = {{100, Enter<0>, Frame<0>, Leave<0>},
-                              {200, Enter<1>, Frame<1>, Leave<1>},
-                              Terminator};
+  static const SceneEntry table[] = {Traced<0>(100), Traced<1>(200), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(3, 99), "FFF");
   // Exactly the end mark ends the row; its frame routine does not run then.
@@ -99,7 +103,7 @@ TEST_F(Sequencer, EnterThenFramesThenLeaveAtTheEndMark) {
 }
 
 TEST_F(Sequencer, EndMarksCompareUnsigned) {
-  static const SceneEntry table[] = {{0x80000000u, Enter<0>, Frame<0>, Leave<0>}, Terminator};
+  static const SceneEntry table[] = {Traced<0>(0x80000000u), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(2, 0x7FFFFFFFu), "FF");
   EXPECT_EQ(Steps(1, 0xFFFFFFFEu), "T");
@@ -107,10 +111,7 @@ TEST_F(Sequencer, EndMarksCompareUnsigned) {
 }
 
 TEST_F(Sequencer, RowsAlreadyPassedAreLeftOnePerStepWithoutEntry) {
-  static const SceneEntry table[] = {{10, Enter<0>, Frame<0>, Leave<0>},
-                              {20, Enter<1>, Frame<1>, Leave<1>},
-                              {1000, Enter<2>, Frame<2>, Leave<2>},
-                              Terminator};
+  static const SceneEntry table[] = {Traced<0>(10), Traced<1>(20), Traced<2>(1000), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(1, 50), "F");
   EXPECT_EQ(Trace, "l0 ");
@@ -124,10 +125,7 @@ TEST_F(Sequencer, FramesDoneAtOnceMakeEveryRowLastTwoSteps) {
   for (bool& d : DoneFrame) {
     d = true;
   }
-  static const SceneEntry table[] = {{1000, Enter<0>, Frame<0>, Leave<0>},
-                              {1000, Enter<1>, Frame<1>, Leave<1>},
-                              {1000, Enter<2>, Frame<2>, Leave<2>},
-                              Terminator};
+  static const SceneEntry table[] = {Traced<0>(1000), Traced<1>(1000), Traced<2>(1000), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(6, 0), "FFFFFT");
   EXPECT_EQ(Trace, "e0 f0 l0 e1 f1 l1 e2 f2 l2 ");
@@ -135,16 +133,14 @@ TEST_F(Sequencer, FramesDoneAtOnceMakeEveryRowLastTwoSteps) {
 
 TEST_F(Sequencer, RowsWithTheSameRoutinesAreEnteredSeparately) {
   DoneFrame[0] = true;
-  static const SceneEntry table[] = {{1000, Enter<0>, Frame<0>, Leave<0>},
-                              {1000, Enter<0>, Frame<0>, Leave<0>},
-                              Terminator};
+  static const SceneEntry table[] = {Traced<0>(1000), Traced<0>(1000), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(4, 0), "FFFT");
   EXPECT_EQ(Trace, "e0 f0 l0 e0 f0 l0 ");
 }
 
 TEST_F(Sequencer, InstallingKeepsTheLastEnteredRow) {
-  static const SceneEntry table[] = {{1000, Enter<0>, Frame<0>, Leave<0>}, Terminator};
+  static const SceneEntry table[] = {Traced<0>(1000), Terminator};
   InstallSceneTable(table);
   EXPECT_EQ(Steps(1, 0), "F");
   // The same first row again: it counts as entered already.

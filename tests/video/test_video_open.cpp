@@ -17,6 +17,13 @@ namespace {
 constexpr uint32_t FullScreenStyle = 0x80880000;
 constexpr uint32_t WindowedStyle = 0x80c80200;
 
+// A fresh fake with the display service installed, for each case of a test.
+void FreshDisplay() {
+  FakeReset();
+  SystemError = 0;
+  FakeDisplayInstall();
+}
+
 class VideoOpen : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -130,7 +137,7 @@ struct ChoiceCase {
   const char* name;
   std::initializer_list<uint32_t> depths;  // 320x240 modes offered, in this order
   bool succeeds;
-  uint32_t depth;                          // the one switched to
+  uint32_t depth;                          // the one chosen: switched to, or refused (0: none)
 };
 
 TEST_F(VideoOpen, AutomaticChoiceTakesTheDeepestRgbMode) {
@@ -139,13 +146,11 @@ TEST_F(VideoOpen, AutomaticChoiceTakesTheDeepestRgbMode) {
       {"32 and 16", {32, 16}, true, 32},
       {"16 and 24", {16, 24}, true, 24},
       {"15 only", {15}, true, 15},
-      {"8 only", {8}, false, 0},
+      {"8 only", {8}, false, 8},
       {"none", {}, false, 0},
   };
   for (const ChoiceCase& c : cases) {
-    FakeReset();
-    SystemError = 0;
-    FakeDisplayInstall();
+    FreshDisplay();
     FakeDisplayClearModes();
     FakeDisplayAddMode(640, 480, 32, 60);  // other sizes are never offered
     for (uint32_t d : c.depths) {
@@ -164,6 +169,9 @@ TEST_F(VideoOpen, AutomaticChoiceTakesTheDeepestRgbMode) {
       EXPECT_EQ(SystemError, ErrorDisplayMode) << c.name;
       EXPECT_EQ(FakeCount("SetDisplayMode"), 0u) << c.name;  // no switch attempted
       EXPECT_EQ(FakeCount("ShowWindow"), 0u) << c.name;
+      if (c.depth != 0) {
+        EXPECT_EQ(QueryChosenMode().depth, c.depth) << c.name;
+      }
     }
     CloseVideo();
     EXPECT_EQ(FakeCount("RestoreDisplayMode"), c.succeeds ? 1u : 0u) << c.name;
@@ -198,32 +206,23 @@ TEST_F(VideoOpen, AutomaticChoiceSkipsPaletteFormatsAndRecordsTheBestRefresh) {
   EXPECT_EQ(FakeCallAt(At("SetDisplayMode")).c, 32);
 }
 
-TEST_F(VideoOpen, AutomaticChoiceFailsWithAnEightBitRgbModeOrARefusedList) {
-  FakeDisplayInstall();
-  FakeDisplayClearModes();
-  FakeDisplayAddMode(320, 240, 8, 60);
-  EXPECT_FALSE(OpenVideo(320, 240, ModeAutomatic));
-  EXPECT_EQ(SystemError, ErrorDisplayMode);
-  EXPECT_EQ(QueryChosenMode().depth, 8u);
-  EXPECT_EQ(FakeCount("SetDisplayMode"), 0u);
-
-  FakeReset();
-  SystemError = 0;
-  FakeDisplayInstall();
-  FakeDisplaySetResult(FakeDisplayStep::EnumDisplayModes, DDERR_GENERIC);
-  EXPECT_FALSE(OpenVideo(320, 240, ModeAutomatic));
-  EXPECT_EQ(SystemError, ErrorDisplayMode);
-  EXPECT_EQ(FakeCount("SetDisplayMode"), 0u);
-
-  FakeReset();
-  SystemError = 0;
-  FakeDisplayInstall();
-  FakeDisplaySetResult(FakeDisplayStep::SetDisplayMode, DDERR_INVALIDMODE);
-  EXPECT_FALSE(OpenVideo(320, 240, ModeAutomatic));
-  EXPECT_EQ(SystemError, ErrorDisplayMode);
-  EXPECT_EQ(FakeCount("SetDisplayMode"), 1u);
-  CloseVideo();
-  EXPECT_EQ(FakeCount("RestoreDisplayMode"), 0u);
+TEST_F(VideoOpen, AutomaticChoiceFailsWhenTheListOrTheSwitchIsRefused) {
+  struct Refusal {
+    FakeDisplayStep step;
+    int32_t result;
+    size_t switches;  // mode switches tried
+  };
+  for (Refusal r : {Refusal{FakeDisplayStep::EnumDisplayModes, DDERR_GENERIC, 0},
+                    Refusal{FakeDisplayStep::SetDisplayMode, DDERR_INVALIDMODE, 1}}) {
+    SCOPED_TRACE(static_cast<int>(r.step));
+    FreshDisplay();
+    FakeDisplaySetResult(r.step, r.result);
+    EXPECT_FALSE(OpenVideo(320, 240, ModeAutomatic));
+    EXPECT_EQ(SystemError, ErrorDisplayMode);
+    EXPECT_EQ(FakeCount("SetDisplayMode"), r.switches);
+    CloseVideo();
+    EXPECT_EQ(FakeCount("RestoreDisplayMode"), 0u);
+  }
 }
 
 TEST_F(VideoOpen, EveryWayTheDisplayServiceIsMissingGivesCodeOne) {
@@ -263,9 +262,7 @@ TEST_F(VideoOpen, SurfacePresentationMakesThePrimarySurfaceAfterTheSwitch) {
   EXPECT_LT(At("SetDisplayMode"), At("CreateSurface"));
   EXPECT_LT(At("CreateSurface"), At("ShowWindow"));
 
-  FakeReset();
-  SystemError = 0;
-  FakeDisplayInstall();
+  FreshDisplay();
   FakeDisplaySetResult(FakeDisplayStep::CreateSurface, DDERR_GENERIC);
   EXPECT_FALSE(OpenVideoSurface(320, 240, ModeAutomatic));
   EXPECT_EQ(SystemError, ErrorDisplayMode);
@@ -273,9 +270,7 @@ TEST_F(VideoOpen, SurfacePresentationMakesThePrimarySurfaceAfterTheSwitch) {
   CloseVideo();  // the switch happened, so it is undone
   EXPECT_EQ(FakeCount("RestoreDisplayMode"), 1u);
 
-  FakeReset();
-  SystemError = 0;
-  FakeDisplayInstall();
+  FreshDisplay();
   ASSERT_TRUE(OpenVideoSurface(320, 256, ModeWindow));  // no surface on the desktop
   EXPECT_EQ(FakeCount("ModuleLoad"), 0u);
   EXPECT_EQ(FakeCount("CreateSurface"), 0u);
@@ -283,9 +278,7 @@ TEST_F(VideoOpen, SurfacePresentationMakesThePrimarySurfaceAfterTheSwitch) {
 
 // The display counts seen by the pointer-hiding loop, starting from `count`.
 std::vector<int64_t> HidingCalls(int32_t count) {
-  FakeReset();
-  SystemError = 0;
-  FakeDisplayInstall();
+  FreshDisplay();
   FakeCursorSetCount(count);
   EXPECT_TRUE(OpenVideo(320, 240, 32));
   std::vector<int64_t> calls;

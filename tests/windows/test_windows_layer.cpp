@@ -23,7 +23,7 @@ namespace {
 using Mode = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;  // width, height, bits, refresh
 
 TEST(WindowsModules, NamesAreLookedUpExactlyAsWritten) {
-  PlatModule lib = PlatModuleLoad("fmod.dll");
+  PlatModule lib = PlatModuleLoad(PlatSoundLibraryName);
   ASSERT_NE(lib, nullptr);
   EXPECT_NE(PlatModuleSymbol(lib, "_FSOUND_Init@12"), nullptr);
   EXPECT_NE(PlatModuleSymbol(lib, "_FSOUND_Sample_LoadMpegMemory@16"), nullptr);
@@ -55,15 +55,21 @@ HRESULT WINAPI CollectNativeMode(DDSURFACEDESC* mode, void* context) {
   return DDENUMRET_OK;
 }
 
+// The display service's library and its object, as the program makes them.
+void OpenDisplay(PlatModule* lib, PlatDisplay** display) {
+  *lib = PlatModuleLoad(PlatDisplayLibraryName);
+  ASSERT_NE(*lib, nullptr);
+  auto create = reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(*lib, PlatDisplayCreateName));
+  ASSERT_NE(create, nullptr);
+  ASSERT_EQ(create(nullptr, display, nullptr), DD_OK);
+  ASSERT_NE(*display, nullptr);
+}
+
 TEST(WindowsDisplay, ModesThroughTheSystemsRecordAreTheObjectsOwn) {
   static_assert(sizeof(DDSURFACEDESC) == 120, "the 64-bit layout");
-  PlatModule lib = PlatModuleLoad("ddraw.dll");
-  ASSERT_NE(lib, nullptr);
-  auto create = reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(lib, "DirectDrawCreate"));
-  ASSERT_NE(create, nullptr);
+  PlatModule lib = nullptr;
   PlatDisplay* display = nullptr;
-  ASSERT_EQ(create(nullptr, &display, nullptr), DD_OK);
-  ASSERT_NE(display, nullptr);
+  ASSERT_NO_FATAL_FAILURE(OpenDisplay(&lib, &display));
 
   std::set<Mode> adapted;
   Collected = &adapted;
@@ -75,7 +81,7 @@ TEST(WindowsDisplay, ModesThroughTheSystemsRecordAreTheObjectsOwn) {
   ASSERT_EQ(display->ops->EnumDisplayModes(display, DDEDM_REFRESHRATES, &pattern, &Collected, CollectMode), DD_OK);
 
   auto realCreate = reinterpret_cast<HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*)>(
-      reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(lib), "DirectDrawCreate")));
+      reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(lib), PlatDisplayCreateName)));
   IDirectDraw* object = nullptr;
   ASSERT_EQ(realCreate(nullptr, &object, nullptr), DD_OK);
   DDSURFACEDESC native{};
@@ -124,12 +130,9 @@ TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
   uintptr_t window = PlatCreateWindow(0, "QZModeClass", "modes", WS_POPUP | WS_BORDER | WS_SYSMENU, 0, 0, 320, 240,
                                       PlatProgramInstance());
   ASSERT_NE(window, 0u);
-  PlatModule lib = PlatModuleLoad("ddraw.dll");
-  ASSERT_NE(lib, nullptr);
-  auto create = reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(lib, "DirectDrawCreate"));
-  ASSERT_NE(create, nullptr);
+  PlatModule lib = nullptr;
   PlatDisplay* display = nullptr;
-  ASSERT_EQ(create(nullptr, &display, nullptr), DD_OK);
+  ASSERT_NO_FATAL_FAILURE(OpenDisplay(&lib, &display));
   ASSERT_EQ(display->ops->SetCooperativeLevel(display, window, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE),
             DD_OK);
 

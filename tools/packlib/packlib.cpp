@@ -2,6 +2,7 @@
 #include "tools/packlib/packlib.h"
 
 #include "archive/archive.h"
+#include "content/lib/le_bytes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,16 +21,6 @@ struct TreeNode {
   uint32_t right;
   uint32_t symbol;  // leaves only
 };
-
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
 
 // Appends bits most significant first, the last byte padded with zeros.
 struct BitWriter {
@@ -127,15 +118,15 @@ bool PackEncode(const std::vector<uint8_t>& content, std::vector<uint8_t>& coded
   }
 
   coded.clear();
-  Put32(coded, static_cast<uint32_t>(content.size()));
-  Put16(coded, leafCount - 1);
-  Put16(coded, root);
+  BytesPut32(coded, static_cast<uint32_t>(content.size()));
+  BytesPut16(coded, leafCount - 1);
+  BytesPut16(coded, root);
   for (uint32_t k = 0; k < leafCount; k++) {
     coded.push_back(static_cast<uint8_t>(nodes[k].symbol));
   }
   for (uint32_t k = leafCount; k <= root; k++) {
-    Put16(coded, nodes[k].left);
-    Put16(coded, nodes[k].right);
+    BytesPut16(coded, nodes[k].left);
+    BytesPut16(coded, nodes[k].right);
   }
   BitWriter writer{coded};
   for (uint8_t b : content) {
@@ -194,13 +185,13 @@ bool PackBuildArchive(const std::vector<uint8_t>& image, const std::vector<PackI
     name[0] = static_cast<uint8_t>(item.name.size());
     std::memcpy(name + 1, item.name.data(), item.name.size());
     file.insert(file.end(), name, name + ArchiveNameRoom);
-    Put32(file, static_cast<uint32_t>(offset));
-    Put32(file, static_cast<uint32_t>(item.stored.size()));
+    BytesPut32(file, static_cast<uint32_t>(offset));
+    BytesPut32(file, static_cast<uint32_t>(item.stored.size()));
     offset += item.stored.size();
   }
-  Put32(file, static_cast<uint32_t>(items.size()));
-  Put32(file, static_cast<uint32_t>(directoryOffset));
-  Put32(file, static_cast<uint32_t>(archiveLength));
+  BytesPut32(file, static_cast<uint32_t>(items.size()));
+  BytesPut32(file, static_cast<uint32_t>(directoryOffset));
+  BytesPut32(file, static_cast<uint32_t>(archiveLength));
   return true;
 }
 
