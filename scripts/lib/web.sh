@@ -1,7 +1,7 @@
 # What the browser stages share. Sourced from the repository's root.
 # web_prepare PACKAGE...: installs node, npm and the engine's Debian
 # packages (without their recommended ones), builds build-web/dist and
-# qz_webframes, and installs tests/web's pinned drivers when their lockfile
+# qz_frames, and installs tests/web's pinned drivers when their lockfile
 # changed.
 # web_check ENGINE [--whole]: runs tests/web/check.mjs in that engine.
 
@@ -13,7 +13,7 @@ web_prepare() {
   command -v npm >/dev/null 2>&1 || need+=(npm)
   apt_install --no-recommends "${need[@]}"
   scripts/build-web
-  [ -x build/bin/qz_webframes ] || cmake --build build --target qz_webframes
+  [ -x build/bin/qz_frames ] || cmake --build build --target qz_frames
   # The three stages share one install: again only when the lockfile moved.
   local stamp=tests/web/node_modules/.lockfile-sum sum
   sum=$(sha256sum tests/web/package-lock.json | cut -d' ' -f1)
@@ -28,7 +28,7 @@ web_check() {
   root=$(pwd)
   work=$(mktemp -d)
   node tests/web/check.mjs "$1" "$root/build-web/dist" "$root/build/dist/QZ_Quillwave2k.exe" \
-    "$root/build/bin/qz_webframes" "$work" "${@:2}" || status=$?
+    "$root/build/bin/qz_frames" "$work" "${@:2}" || status=$?
   rm -rf "$work"
   return "$status"
 }

@@ -144,17 +144,8 @@ class CaptureTest : public testing::Test {
         PaletteBytes(OpeningPalette), PictureBytes(OpeningIndex, Pixels),     PaletteBytes(ClosingPalette),
         PictureBytes(ClosingIndex, Pixels), PaletteBytes(LoadingPalette),     PictureBytes(LoadingIndex, Pixels),
     };
-    std::vector<PackItem> items;
-    for (size_t i = 0; i < contents.size(); i++) {
-      PackItem item;
-      item.name = "item" + std::to_string(i + 1) + ".da~";
-      ASSERT_TRUE(PackEncode(contents[i], item.stored, error)) << error;
-      items.push_back(item);
-    }
-    std::vector<uint8_t> file;
-    ASSERT_TRUE(PackBuildArchive(std::vector<uint8_t>(4000, 0x90), items, file, error)) << error;
     program_ = dir_ + "/program.exe";
-    ASSERT_TRUE(PackWriteFile(program_, file, error)) << error;
+    ASSERT_TRUE(WriteProgramFile(program_, contents, error)) << error;
   }
 
   static void TearDownTestSuite() { std::filesystem::remove_all(dir_); }

@@ -1,9 +1,12 @@
 // Items of a synthetic program file, each made from a rule per entry or
-// per byte: shared by the tests that pack a program file of their own.
+// per byte, and the file itself: shared by the tests that pack a program
+// file of their own (they link qz_packlib).
 #pragma once
 #include "demo/draw.h"
+#include "tools/packlib/packlib.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // A palette item: every entry as four bytes, lowest byte first.
@@ -25,4 +28,21 @@ inline std::vector<uint8_t> PictureBytes(uint8_t (*index)(uint32_t), uint32_t co
     bytes[i] = index(i);
   }
   return bytes;
+}
+
+// Writes a program file at `path`: a small image, then `contents` as items
+// 1, 2, ... in order. False, with `error` set, when packing or writing fails.
+inline bool WriteProgramFile(const std::string& path, const std::vector<std::vector<uint8_t>>& contents,
+                             std::string& error) {
+  std::vector<PackItem> items;
+  for (size_t i = 0; i < contents.size(); i++) {
+    PackItem item;
+    item.name = "item" + std::to_string(i + 1) + ".da~";
+    if (!PackEncode(contents[i], item.stored, error)) {
+      return false;
+    }
+    items.push_back(item);
+  }
+  std::vector<uint8_t> file;
+  return PackBuildArchive(std::vector<uint8_t>(4000, 0x90), items, file, error) && PackWriteFile(path, file, error);
 }

@@ -103,10 +103,11 @@ TEST(LinuxTimer, AfterAStallOnlyTheBoundOfMissedTicksRuns) {
   uint64_t after = StallCalls.load() - 1;
   uint64_t dueSince = (stopped - released) / (IntervalMs * Ms);
   // The bound in one burst, then the ticks due since the release; every
-  // missed tick would be some 500 more. A few more for a first wake-up that
-  // was itself late before the stall began.
+  // missed tick would be some 500 more. The stalled call may have been the
+  // first of a batch that a late wake-up on a loaded machine made (up to one
+  // more bound), and that batch runs on once the call returns.
   EXPECT_GE(after, LinuxTimerCatchUpBound);
-  EXPECT_LE(after, LinuxTimerCatchUpBound + dueSince + 4);
+  EXPECT_LE(after, 2 * LinuxTimerCatchUpBound + dueSince);
 }
 
 std::atomic<uint64_t> SelfKillCalls{0};

@@ -1,8 +1,8 @@
 // The browser build in one browser engine: the page served on 127.0.0.1,
 // driven through that engine's adapter (engines.mjs), its canvas read back
-// and named by qz_webframes (the system's own drawing on the host).
+// and named by qz_frames (from the program file's pictures, on the host).
 //
-//   node check.mjs ENGINE DIST PROGRAM_FILE QZ_WEBFRAMES WORK_DIR [--whole]
+//   node check.mjs ENGINE DIST PROGRAM_FILE QZ_FRAMES WORK_DIR [--whole]
 //
 // ENGINE is chromium, firefox or webkit. Runs each check in turn, each in a
 // fresh page:
@@ -37,7 +37,7 @@ const checks = [sixteenBits, windowWithoutAudio, presentation, missingProgramFil
 
 const [engine, dist, programFile, classifier, work] = process.argv.slice(2, 7);
 if (!engines.includes(engine) || !work) {
-  console.log('usage: node check.mjs chromium|firefox|webkit DIST PROGRAM_FILE QZ_WEBFRAMES WORK_DIR [--whole]');
+  console.log('usage: node check.mjs chromium|firefox|webkit DIST PROGRAM_FILE QZ_FRAMES WORK_DIR [--whole]');
   process.exit(2);
 }
 fs.mkdirSync(work, { recursive: true });

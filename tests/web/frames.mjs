@@ -1,6 +1,6 @@
-// Canvas pictures kept as files and named in one go by qz_webframes (the
-// system's own drawing on the host), and what a series of them shows.
-import { execFileSync } from 'node:child_process';
+// Canvas pictures kept as files and named in one go by qz_frames (from the
+// program file's pictures, on the host), and what a series of them shows.
+import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fail } from './common.mjs';
@@ -41,14 +41,18 @@ export class Frames {
     if (this.taken.length === 0) {
       return [];
     }
-    const out = execFileSync(this.run.classifier,
-      [this.run.programFile, String(this.depth), ...this.taken.map((t) => t.file)],
+    // One line per picture, in order; status 1 says some were unknown.
+    const named = spawnSync(this.run.classifier,
+      [this.run.programFile, '--depth', String(this.depth), ...this.taken.map((t) => t.file)],
       { encoding: 'utf8', maxBuffer: 1 << 24 });
-    const names = new Map(out.trim().split('\n').map((line) => {
-      const [file, ...what] = line.split(' ');
-      return [file, what];
-    }));
-    return this.taken.map((t) => Object.assign(t, { kind: names.get(t.file)[0], values: names.get(t.file).slice(1).map(Number) }));
+    const lines = (named.stdout || '').trim().split('\n');
+    if ((named.status !== 0 && named.status !== 1) || lines.length !== this.taken.length) {
+      fail(`qz_frames could not name the pictures (status ${named.status}): ${named.stderr}`);
+    }
+    return this.taken.map((t, i) => {
+      const [kind, ...values] = lines[i].split(' ');
+      return Object.assign(t, { kind, values: values.map(Number) });
+    });
   }
 }
 

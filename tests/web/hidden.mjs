@@ -2,7 +2,7 @@
 // its page is hidden, picture and music, and goes on from where it was, in
 // step with its music, when the page is shown again.
 //
-//   node hidden.mjs DIST PROGRAM_FILE QZ_WEBFRAMES WORK_DIR
+//   node hidden.mjs DIST PROGRAM_FILE QZ_FRAMES WORK_DIR
 //
 // Plays to the moving scroller, notes how its column and the music position
 // go together, hides the page for 10 s and shows it again. Then: the audio

@@ -1,7 +1,7 @@
 // The page on a phone in Debian's chromium: a portrait touch screen with no
 // mouse or keyboard (puppeteer's mobile emulation, touch events).
 //
-//   node phone.mjs DIST PROGRAM_FILE QZ_WEBFRAMES WORK_DIR
+//   node phone.mjs DIST PROGRAM_FILE QZ_FRAMES WORK_DIR
 //
 // - the prompt asks for a tap, not for a key or a click;
 // - the picture takes the largest whole enlargement that fits the screen,
