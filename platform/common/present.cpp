@@ -11,6 +11,10 @@ constexpr uint64_t NsPerSecond = 1000000000ULL;
 // lasts the rest of a refresh period, which the frame's work (well under a
 // millisecond) barely shortens.
 constexpr uint64_t AtOnce = 500000;
+// A millisecond sleep that ends this much late, this many times in a row,
+// runs on a coarse timer: preemption on a loaded machine is rarely so regular.
+constexpr uint64_t LateSleep = 3000000;
+constexpr int32_t LateSleepRun = 4;
 
 }  // namespace
 
@@ -32,6 +36,17 @@ uint64_t CommonPaceAfterWait(CommonPacer* pacer, uint64_t before, uint64_t after
     return 0;
   }
   return CommonPaceTarget(pacer, after, period);
+}
+
+void CommonJudgeSleep(CommonSleepJudge* judge, uint64_t asked, uint64_t took) {
+  if (took < asked + LateSleep) {
+    judge->lateRun = 0;
+    return;
+  }
+  judge->lateRun++;
+  if (judge->lateRun >= LateSleepRun) {
+    judge->coarse = true;
+  }
 }
 
 CommonPlacement CommonPlacePicture(int32_t width, int32_t height, int32_t outputWidth, int32_t outputHeight) {

@@ -32,6 +32,19 @@ uint64_t CommonPaceTarget(CommonPacer* pacer, uint64_t now, uint64_t period);
 // does not wait), the time to wait until on the pacer's grid is returned.
 uint64_t CommonPaceAfterWait(CommonPacer* pacer, uint64_t before, uint64_t after, uint64_t period);
 
+// Whether the system's millisecond sleep is fine enough to pace presents.
+// Its granularity is the system's timer resolution: a millisecond while a
+// 1 ms multimedia timer runs, 15.6 ms on Windows where nothing raised it.
+struct CommonSleepJudge {
+  int32_t lateRun;  // sleeps in a row that ended well after their time
+  bool coarse;      // the sleep is coarse: a precise timer must wait instead
+};
+
+// A sleep of `asked` nanoseconds took `took`. A run of sleeps each late by
+// several milliseconds marks the sleep coarse for good; one late sleep (a
+// busy machine) does not, and an on-time one ends the run.
+void CommonJudgeSleep(CommonSleepJudge* judge, uint64_t asked, uint64_t took);
+
 struct CommonPlacement {
   int32_t x;
   int32_t y;

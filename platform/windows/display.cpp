@@ -56,6 +56,7 @@ uint32_t RealDepthCount = 0;
 bool RealDepthsRead = false;
 ModeKind Mode = ModeKind::None;
 CommonPacer BlankPacer{0};                   // backs a vertical-blank wait that returns at once
+uint64_t BlankPeriod = 0;                    // the real mode's refresh period; 0 until read
 // The stand-in's primary surface: 32-bit 0x00RRGGBB values at every depth,
 // shown at the mode's depth on unlock.
 uint32_t SurfaceMemory[ModeWidth * ModeHeight];
@@ -191,6 +192,7 @@ int32_t SetDisplayMode(PlatDisplay*, uint32_t width, uint32_t height, uint32_t b
     if (Object->SetCooperativeLevel(ExclusiveWindow, ExclusiveFlags) == DD_OK &&
         Object->SetDisplayMode(width, height, bitsPerPixel) == DD_OK) {
       Mode = ModeKind::Real;
+      BlankPeriod = 0;
       screen->exclusive = true;
       return DD_OK;
     }
@@ -235,10 +237,13 @@ int32_t WaitForVerticalBlank(PlatDisplay*, uint32_t flags, void* event) {
   uint64_t before = PlatClockNanoseconds();
   HRESULT result = Object->WaitForVerticalBlank(flags, static_cast<HANDLE>(event));
   if (Mode == ModeKind::Real) {
-    HDC screen = GetDC(nullptr);
-    uint64_t period = CommonRefreshPeriod(GetDeviceCaps(screen, VREFRESH));
-    ReleaseDC(nullptr, screen);
-    uint64_t target = CommonPaceAfterWait(&BlankPacer, before, PlatClockNanoseconds(), period);
+    // Read once per mode: under Wine each reading costs server round trips.
+    if (BlankPeriod == 0) {
+      HDC screen = GetDC(nullptr);
+      BlankPeriod = CommonRefreshPeriod(GetDeviceCaps(screen, VREFRESH));
+      ReleaseDC(nullptr, screen);
+    }
+    uint64_t target = CommonPaceAfterWait(&BlankPacer, before, PlatClockNanoseconds(), BlankPeriod);
     if (target != 0) {
       WindowsSleepUntil(target);
     }

@@ -28,6 +28,7 @@ bool ServicesLooked = false;           // the compositor and the timer were look
 DwmIsCompositionEnabledFn CompositionEnabled = nullptr;  // dwmapi.dll's, null without one
 DwmFlushFn CompositorFlush = nullptr;
 HANDLE WaitTimer = nullptr;            // a high-resolution waitable timer, null without one
+CommonSleepJudge SleepJudge{};         // whether Sleep is too coarse to pace with
 
 void LookForServices() {
   if (ServicesLooked) {
@@ -96,23 +97,37 @@ void Draw(WindowsScreen* screen, HDC dc) {
 
 }  // namespace
 
+// Sleep first: under Wine it waits inside the process, where a waitable
+// timer costs two server round trips per wait. Where Sleep proves coarse
+// (a system timer resolution of 15.6 ms), the high-resolution timer waits.
 void WindowsSleepUntil(uint64_t when) {
   for (uint64_t now = PlatClockNanoseconds(); now < when; now = PlatClockNanoseconds()) {
     uint64_t left = when - now;
+    if (!SleepJudge.coarse || WaitTimer == nullptr) {
+      DWORD ms = static_cast<DWORD>((left + NsPerMs - 1) / NsPerMs);
+      Sleep(ms);
+      CommonJudgeSleep(&SleepJudge, uint64_t{ms} * NsPerMs, PlatClockNanoseconds() - now);
+      continue;
+    }
     LARGE_INTEGER due;
     // Relative times are negative, in 100 ns units; at least one unit.
     due.QuadPart = -static_cast<LONGLONG>(left / NsPer100 + 1);
-    if (WaitTimer != nullptr && SetWaitableTimer(WaitTimer, &due, 0, nullptr, nullptr, FALSE)) {
+    if (SetWaitableTimer(WaitTimer, &due, 0, nullptr, nullptr, FALSE)) {
       WaitForSingleObject(WaitTimer, INFINITE);
     } else {
-      Sleep(static_cast<DWORD>((left + NsPerMs - 1) / NsPerMs));
+      WaitTimer = nullptr;
     }
   }
 }
 
 void WindowsWaitForRefresh(WindowsScreen* screen, HDC dc) {
   LookForServices();
-  uint64_t period = CommonRefreshPeriod(GetDeviceCaps(dc, VREFRESH));
+  // Asking for the rate costs Wine three server round trips; it changes
+  // only with the mode or the monitor, which the screen's messages note.
+  if (screen->refreshPeriod == 0) {
+    screen->refreshPeriod = CommonRefreshPeriod(GetDeviceCaps(dc, VREFRESH));
+  }
+  uint64_t period = screen->refreshPeriod;
   uint64_t before = PlatClockNanoseconds();
   BOOL composited = FALSE;
   uint64_t target = 0;

@@ -213,8 +213,13 @@ bool WindowsScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SIZE:
     case WM_DISPLAYCHANGE:
       screen->relayout = true;
+      screen->refreshPeriod = 0;
       *result = DefWindowProcA(window, message, wParam, lParam);
       return true;
+    case WM_MOVE:
+      // Perhaps onto another monitor, with a refresh rate of its own.
+      screen->refreshPeriod = 0;
+      return false;
     case WM_PAINT:
       // Shown again by the next present; the system's procedure validates.
       screen->relayout = true;
@@ -241,6 +246,7 @@ bool WindowsScreenMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       }
       screen->relayout = true;
+      screen->refreshPeriod = 0;
       *result = 0;
       return true;
     }

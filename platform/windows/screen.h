@@ -22,6 +22,7 @@ struct WindowsScreen {
   LONG_PTR restoreStyle;   // the style to go back to after Alt+Enter
   RECT restore;            // where the window goes back to after Alt+Enter; empty for none
   CommonPacer pacer;       // when the next present may go up
+  uint64_t refreshPeriod;  // of the window's display, in ns; 0 until read again (a move, a new mode)
 };
 
 // The process declares that it draws for each monitor's own scale, through

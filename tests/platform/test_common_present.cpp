@@ -85,6 +85,30 @@ void ExpectPlacement(int32_t outW, int32_t outH, int32_t x, int32_t y, int32_t w
   EXPECT_EQ(p.height, h) << outW << "x" << outH;
 }
 
+// Sleep paces only where it is fine: a steady run of sleeps late by the
+// 15.6 ms tick of an unraised timer resolution marks it coarse, while the
+// odd late one of a busy machine, or late ones with on-time ones between,
+// never do.
+TEST(Pacing, OnlyARunOfLateSleepsMarksTheSleepCoarse) {
+  CommonSleepJudge judge{};
+  for (int i = 0; i < 100; i++) {
+    CommonJudgeSleep(&judge, 10 * Ms, 10 * Ms + Ms / 2 + (i % 3 == 0 ? 9 * Ms : 0));
+  }
+  EXPECT_FALSE(judge.coarse) << "late sleeps apart, on a loaded machine";
+  CommonJudgeSleep(&judge, 10 * Ms, 12 * Ms);
+  CommonJudgeSleep(&judge, 10 * Ms, 12 * Ms);
+  CommonJudgeSleep(&judge, 10 * Ms, 12 * Ms);
+  EXPECT_FALSE(judge.coarse) << "up to a millisecond's tick and some more is fine";
+  for (int i = 0; i < 3; i++) {
+    CommonJudgeSleep(&judge, 1 * Ms, 15625000);
+  }
+  EXPECT_FALSE(judge.coarse) << "three in a row";
+  CommonJudgeSleep(&judge, 1 * Ms, 15625000);
+  EXPECT_TRUE(judge.coarse);
+  CommonJudgeSleep(&judge, 1 * Ms, 1 * Ms);
+  EXPECT_TRUE(judge.coarse) << "once coarse, for good";
+}
+
 TEST(Placement, LargestWholeFactorCentredOnBlack) {
   ExpectPlacement(320, 240, 0, 0, 320, 240);        // the window as asked for: one to one
   ExpectPlacement(639, 479, 159, 119, 320, 240);    // just short of twice

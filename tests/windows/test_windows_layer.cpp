@@ -176,6 +176,46 @@ TEST(WindowsDisplay, EachModeSwitchGivesAPrimarySurfaceOfItsDepth) {
   PlatDestroyWindow(window);
 }
 
+// Where the display refuses a mode and the stand-in does not serve it (a
+// size of no list), the switch fails, so the program ends with its
+// display-mode code, and the desktop keeps its mode; so does a switch for a
+// window gone since it asked for the screen. (The program itself asks only
+// for 320x240 at 15 to 32 bits, which the stand-in serves wherever there is
+// a monitor to cover. Wine's virtual desktop switches to any depth asked,
+// so a size is what both Wine setups refuse.)
+TEST(WindowsDisplay, AModeNeitherSwitchedNorStoodInForKeepsTheDesktopsMode) {
+  PlatWindowClass windowClass{0, DefaultOnly, 0, 0, PlatProgramInstance(), "QZRefusedClass"};
+  ASSERT_TRUE(PlatRegisterClass(&windowClass));
+  uintptr_t window = PlatCreateWindow(0, "QZRefusedClass", "refused", WS_POPUP | WS_BORDER | WS_SYSMENU, 0, 0,
+                                      320, 240, PlatProgramInstance());
+  ASSERT_NE(window, 0u);
+  PlatModule lib = PlatModuleLoad("ddraw.dll");
+  ASSERT_NE(lib, nullptr);
+  auto create = reinterpret_cast<PlatDisplayCreate>(PlatModuleSymbol(lib, "DirectDrawCreate"));
+  ASSERT_NE(create, nullptr);
+  PlatDisplay* display = nullptr;
+  ASSERT_EQ(create(nullptr, &display, nullptr), DD_OK);
+  constexpr uint32_t Exclusive = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE;
+  ASSERT_EQ(display->ops->SetCooperativeLevel(display, window, Exclusive), DD_OK);
+  auto desktopWidth = [] {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    return EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmPelsWidth : 0;
+  };
+  DWORD before = desktopWidth();
+  ASSERT_GT(before, 320u);
+
+  EXPECT_NE(display->ops->SetDisplayMode(display, 333, 222, 32), DD_OK);
+  EXPECT_EQ(desktopWidth(), before);
+  ASSERT_EQ(display->ops->SetDisplayMode(display, 320, 240, 32), DD_OK) << "while the window is there";
+  ASSERT_EQ(display->ops->RestoreDisplayMode(display), DD_OK);
+  EXPECT_EQ(desktopWidth(), before);
+
+  PlatDestroyWindow(window);
+  EXPECT_NE(display->ops->SetDisplayMode(display, 320, 240, 32), DD_OK) << "the window is gone";
+  EXPECT_EQ(desktopWidth(), before);
+}
+
 // What the test window's procedure saw last.
 struct Seen {
   uint32_t message;
