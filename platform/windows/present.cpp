@@ -115,6 +115,8 @@ void WindowsSleepUntil(uint64_t when) {
     if (SetWaitableTimer(WaitTimer, &due, 0, nullptr, nullptr, FALSE)) {
       WaitForSingleObject(WaitTimer, INFINITE);
     } else {
+      // A timer that cannot be set is given up; Sleep waits from now on.
+      CloseHandle(WaitTimer);
       WaitTimer = nullptr;
     }
   }
