@@ -15,10 +15,13 @@
 #                         ended with 0 no sooner than the music allows;
 #                         how long it took in $took
 #   run_end               ends the run, if any (for the exit trap)
+# run_step (a tenth of a second) is how often run_wait looks; a stage that
+# times how soon a run ends sets it finer.
 
 run_pid=
 run_out=
 rc=0
+run_step=0.1
 
 # The music decides the presentation's length: its last cue comes 125 s
 # after it starts. A whole run may take up to run_whole_limit seconds on a
@@ -51,10 +54,9 @@ run_poll() {
 }
 
 run_wait() {
-  local limit=$(($1 * 10))
-  for _ in $(seq "$limit"); do
-    run_alive || break
-    sleep 0.1
+  local deadline=$((SECONDS + $1))
+  while run_alive && [ "$SECONDS" -le "$deadline" ]; do
+    sleep "$run_step"
   done
   run_alive && fail "the run did not end within $1 s"
   rc=0
