@@ -6,8 +6,8 @@
 #   run_alive             whether the run still runs
 #   run_poll SECONDS CMD...
 #                         runs CMD every tenth of a second until it succeeds
-#                         or SECONDS pass, or the run (if any) ends; then
-#                         reports CMD's last result
+#                         or SECONDS pass (CMD's own time counts), or the
+#                         run (if any) ends; then reports CMD's last result
 #   run_wait SECONDS      waits for the run to end, failing the stage if it
 #                         has not within SECONDS; its exit code in $rc
 #   run_whole STARTED     waits for a run left alone to play the whole
@@ -41,16 +41,15 @@ run_start() {
 run_alive() { [ -n "$run_pid" ] && kill -0 "$run_pid" 2>/dev/null; }
 
 run_poll() {
-  local limit=$(($1 * 10))
+  local deadline=$((SECONDS + $1))
   shift
-  for _ in $(seq "$limit"); do
-    "$@" && return 0
-    if [ -n "$run_pid" ] && ! run_alive; then
-      break
+  until "$@"; do
+    if [ "$SECONDS" -ge "$deadline" ] || { [ -n "$run_pid" ] && ! run_alive; }; then
+      "$@"
+      return
     fi
     sleep 0.1
   done
-  "$@"
 }
 
 run_wait() {
