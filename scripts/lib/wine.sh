@@ -9,8 +9,8 @@
 #   wine_server   its server (/usr/lib/wine/wineserver64)
 # What it gives:
 #   wine_setup [--desktop]  builds (once for a state of the sources),
-#                 starts Xvfb at 1024x768 and the stage's own copy of a
-#                 prefix made once (with a 1024x768 virtual desktop, which
+#                 starts Xvfb at wine_screen and the stage's own copy of a
+#                 prefix made once (with a virtual desktop as large, which
 #                 alone offers 320x240 modes, when asked); sets work, dist,
 #                 prog, tests, shots, match
 #   wine_run_in DIR ARGS...  runs the loader with ARGS from DIR to its end
@@ -30,6 +30,8 @@
 : "${wine_builder:=scripts/build-windows}"
 : "${wine_loader:=/usr/lib/wine/wine64}"
 : "${wine_server:=/usr/lib/wine/wineserver64}"
+# The X screen's size, "WIDTH HEIGHT", and the virtual desktop's.
+wine_screen="1024 768"
 
 . scripts/lib/apt.sh
 
@@ -104,12 +106,12 @@ wine_setup() {
   match="$root/build/bin/qz_frames"
   mkdir -p "$shots"
   work=$(mktemp -d)
+  xvfb_start "${wine_screen/ /x}x24" || fail "no X server"
   cp -a "$(wine_base_prefix)" "$work/prefix"
   export WINEPREFIX="$work/prefix"
-  xvfb_start 1024x768x24 || fail "no X server"
   if [ "${1:-}" = --desktop ]; then
     wine_reg 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default
-    wine_reg 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ 1024x768
+    wine_reg 'HKCU\Software\Wine\Explorer\Desktops' Default REG_SZ "${wine_screen/ /x}"
   fi
   wine_restart
   if [ "${1:-}" = --desktop ]; then
@@ -189,7 +191,7 @@ desktop_is() {
 
 # Waits until the desktop is back at its own size.
 desktop_settled() {
-  run_poll 60 desktop_is "1024 768" || fail "the desktop did not come back to 1024x768: $(desktop_size)"
+  run_poll 60 desktop_is "$wine_screen" || fail "the desktop did not come back to $wine_screen: $(desktop_size)"
 }
 
 # True when the probe finds the demo window's client area at $1 (an

@@ -53,11 +53,14 @@ shows_scaled() {
   fail "no shot of $1 ($shots/$1-$i.png) shows the frame at $6x from ($4, $5): $result"
 }
 
-# The frame's place on a screen of WIDTH HEIGHT at DEPTH bits, as qz_frames
-# options, in $at: the largest whole factor, centred.
+# The frame's place on a screen of WIDTH HEIGHT at DEPTH bits: the largest
+# whole factor, centred; its corner and factor in place_x, place_y and
+# place_f, and as qz_frames options in $at.
 frame_place() {
-  local f=$(($1 / 320 < $2 / 240 ? $1 / 320 : $2 / 240))
-  at="--at $((($1 - 320 * f) / 2)) $((($2 - 240 * f) / 2)) --scale $f --depth $3"
+  place_f=$(($1 / 320 < $2 / 240 ? $1 / 320 : $2 / 240))
+  place_x=$((($1 - 320 * place_f) / 2))
+  place_y=$((($2 - 240 * place_f) / 2))
+  at="--at $place_x $place_y --scale $place_f --depth $3"
 }
 
 # The screen shows a frame the system draws, whole, other than $away_before
@@ -109,24 +112,25 @@ away_and_back() {
   echo "   back: $away_before, then $away_now, on a screen of $($away_size)"
 }
 
-# The window covers the whole 1024x768 screen, whose mode stays.
+# The window covers the whole screen, whose mode stays.
 covers_desktop() {
-  wine_probe && [ "$mode_size $client_x $client_y $client_w $client_h" = "1024 768 0 0 1024 768" ]
+  wine_probe && [ "$mode_size $client_x $client_y $client_w $client_h" = "$wine_screen 0 0 $wine_screen" ]
 }
 
 # Full screen OPTION where the mode is stood in for: the window covers the
-# screen, whose mode stays; the opening fades in 3x at (32, 24) in the
+# screen, whose mode stays; the opening fades in scaled and centred in the
 # colours of DEPTH bits; with alttab, Alt+Tab away and back shows it again;
 # Escape ends with 0; the X screen's size is as it was.
 stood_in() {
-  echo "-- full screen $1 stood in for: the desktop's mode kept, the frame 3x centred at $2 bits"
+  frame_place $wine_screen "$2"
+  echo "-- full screen $1 stood in for: the desktop's mode kept, the frame ${place_f}x centred at $2 bits"
   wine_start "$1"
   if ! run_poll 60 covers_desktop; then
     run_alive || { run_wait 1; fail "full screen $1 ended at once with exit code $rc"; }
     fail "the mode in force is ${mode_size:-none} and the window covers ${client_w:-?} x ${client_h:-?}" \
-      "at (${client_x:-?}, ${client_y:-?}), want the desktop's 1024x768 covered whole"
+      "at (${client_x:-?}, ${client_y:-?}), want the desktop's $wine_screen covered whole"
   fi
-  shows_scaled "stood${1#/}" 60 0.2 32 24 3 "$2"
+  shows_scaled "stood${1#/}" 60 0.2 "$place_x" "$place_y" "$place_f" "$2"
   if [ "${3:-}" = alttab ]; then
     echo "-- full screen $1 stood in for: Alt+Tab away and back shows the picture again"
     away_and_back "alttab${1#/}" "xdotool getdisplaygeometry" "$2"
@@ -134,5 +138,5 @@ stood_in() {
   xdotool key Escape
   run_wait 10
   [ "$rc" = 0 ] || fail "exit code $rc after Escape in full screen $1, want 0"
-  [ "$(xdotool getdisplaygeometry)" = "1024 768" ] || fail "the X screen is $(xdotool getdisplaygeometry) after $1"
+  [ "$(xdotool getdisplaygeometry)" = "$wine_screen" ] || fail "the X screen is $(xdotool getdisplaygeometry) after $1"
 }
