@@ -41,45 +41,48 @@ wine_screen="1024 768"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv="
 
 # The state of the sources: the commit, the changes to it and the files
-# git does not know yet. Empty outside a git checkout.
+# git does not know yet.
 wine_sources() {
-  git rev-parse HEAD 2>/dev/null || return 0
+  git rev-parse HEAD
   git diff HEAD
   git ls-files -o --exclude-standard -z | xargs -0 -r sha256sum
 }
 
 # Each Wine stage needs the build; the builder costs many seconds even when
-# nothing changed, so it runs once for a state of the sources.
+# nothing changed, so it runs once for a state of the sources (each time
+# outside a git checkout).
 wine_build_once() {
-  local stamp="$wine_build/.built-from" sum
-  sum=$(wine_sources | sha256sum | cut -d' ' -f1)
-  if [ "$sum" != "$(sha256sum <<<"" | cut -d' ' -f1)" ] && [ -f "$stamp" ] &&
-    [ "$(cat "$stamp")" = "$sum" ] && [ -f "$wine_build/dist/QZ_Quillwave2k.exe" ]; then
+  local stamp="$wine_build/.built-from" sum=
+  if git rev-parse HEAD >/dev/null 2>&1; then
+    sum=$(wine_sources | sha256sum | cut -d' ' -f1)
+  fi
+  if [ -n "$sum" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$sum" ] && [ -f "$wine_build/dist/QZ_Quillwave2k.exe" ]; then
     return 0
   fi
   rm -f "$stamp"
   "$wine_builder" >/dev/null
-  echo "$sum" >"$stamp"
+  [ -z "$sum" ] || echo "$sum" >"$stamp"
 }
 
-# The prefix all stages copy: made once for a version of Wine, where a
-# crash ends the process at once instead of waiting on a dialog. Made under
-# a lock of its own (the build folder's is the builder's).
+# The prefix all stages copy, in $wine_base: made once for a version of
+# Wine, where a crash ends the process at once instead of waiting on a
+# dialog. Made under a lock of its own (the build folder's is the
+# builder's).
 wine_base_prefix() {
-  local base="$wine_build/wine-prefix" version
+  local version
+  wine_base="$(pwd)/$wine_build/wine-prefix"
   version=$("$wine_loader" --version)
   (
     exec {fd}>"$wine_build/.wine-prefix.lock"
     flock "$fd"
-    [ "$(cat "$base/.made-by" 2>/dev/null)" = "$version" ] && exit 0
-    rm -rf "$base"
-    WINEPREFIX="$(pwd)/$base" "$wine_loader" wineboot -i >/dev/null 2>&1
-    WINEPREFIX="$(pwd)/$base" "$wine_loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog \
-      /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    WINEPREFIX="$(pwd)/$base" "$wine_server" -w
-    echo "$version" >"$base/.made-by"
+    [ "$(cat "$wine_base/.made-by" 2>/dev/null)" != "$version" ] || exit 0
+    rm -rf "$wine_base"
+    export WINEPREFIX=$wine_base
+    "$wine_loader" wineboot -i >/dev/null 2>&1 || exit 1
+    wine_reg 'HKCU\Software\Wine\WineDbg' ShowCrashDialog REG_DWORD 0 || exit 1
+    "$wine_server" -w
+    echo "$version" >"$wine_base/.made-by"
   )
-  echo "$base"
 }
 
 wine_reg() { "$wine_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1; }
@@ -107,7 +110,8 @@ wine_setup() {
   mkdir -p "$shots"
   work=$(mktemp -d)
   xvfb_start "${wine_screen/ /x}x24" || fail "no X server"
-  cp -a "$(wine_base_prefix)" "$work/prefix"
+  wine_base_prefix || fail "Wine could not make a prefix"
+  cp -a "$wine_base" "$work/prefix"
   export WINEPREFIX="$work/prefix"
   if [ "${1:-}" = --desktop ]; then
     wine_reg 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default
