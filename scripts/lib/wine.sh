@@ -70,6 +70,7 @@ wine_build_once() {
 # builder's).
 wine_base_prefix() {
   local version
+  mkdir -p "$wine_build"
   wine_base="$(pwd)/$wine_build/wine-prefix"
   version=$("$wine_loader" --version)
   (
@@ -83,6 +84,23 @@ wine_base_prefix() {
     "$wine_server" -w
     echo "$version" >"$wine_base/.made-by"
   )
+}
+
+# A copy of the base prefix at $1. Its Windows folder, hundreds of
+# megabytes of DLLs that Wine only reads, is hard-linked where it can be;
+# the registry and the user's folders, which Wine writes, are copied.
+wine_copy_prefix() {
+  local f
+  if cp -al "$wine_base" "$1" 2>/dev/null; then
+    for f in "$wine_base"/*.reg "$wine_base/.update-timestamp"; do
+      cp -a --remove-destination "$f" "$1/"
+    done
+    rm -rf "$1/drive_c/users"
+    cp -a "$wine_base/drive_c/users" "$1/drive_c/"
+  else
+    rm -rf "$1"
+    cp -a "$wine_base" "$1"
+  fi
 }
 
 wine_reg() { "$wine_loader" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1; }
@@ -111,7 +129,7 @@ wine_setup() {
   work=$(mktemp -d)
   xvfb_start "${wine_screen/ /x}x24" || fail "no X server"
   wine_base_prefix || fail "Wine could not make a prefix"
-  cp -a "$wine_base" "$work/prefix"
+  wine_copy_prefix "$work/prefix"
   export WINEPREFIX="$work/prefix"
   if [ "${1:-}" = --desktop ]; then
     wine_reg 'HKCU\Software\Wine\Explorer' Desktop REG_SZ Default
