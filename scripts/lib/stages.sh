@@ -24,6 +24,17 @@
 
 stage_default_limit=1200
 stage_grace=30
+stages_id="$$.$RANDOM"
+
+# Kills with SIGNAL the processes whose environment holds a line that
+# begins with MARK.
+stage_kill() {
+  local f
+  for f in $(grep -lzF "$1" /proc/[0-9]*/environ 2>/dev/null); do
+    grep -qz "^$1" "$f" 2>/dev/null && kill "-$2" "${f//[^0-9]/}" 2>/dev/null
+  done
+  return 0
+}
 
 stage_limit() {
   local limit
@@ -36,15 +47,13 @@ stage_limit() {
 # they keep when they leave the process group (a daemon, a new session):
 # after the stage, any still running is killed.
 stage_run() {
-  local stage=$1 logs=$2 name limit start status=0 mark f
+  local stage=$1 logs=$2 name limit start status=0 mark
   name=$(basename "$stage")
   limit=$(stage_limit "$stage")
-  mark="QZ_STAGE_RUN=$name.$BASHPID.$RANDOM"
+  mark="QZ_STAGE_RUN=$stages_id.$name="
   start=$SECONDS
   env "$mark" timeout -k "$stage_grace" "$limit" "$stage" >"$logs/$name.log" 2>&1 </dev/null || status=$?
-  for f in $(grep -lxzF "$mark" /proc/[0-9]*/environ 2>/dev/null); do
-    kill -KILL "${f//[^0-9]/}" 2>/dev/null || true
-  done
+  stage_kill "$mark" KILL
   if [ "$status" = 124 ] || [ "$status" = 137 ]; then
     echo "$name: timed out after $limit s" >>"$logs/$name.log"
   fi
@@ -80,10 +89,14 @@ stages_run() {
       *) others+=("$stage") ;;
     esac
   done
+  # An interrupt ends both lanes and every stage's processes (which run in
+  # process groups of their own, out of the terminal's reach).
+  trap 'kill "$lane" 2>/dev/null; stage_kill "QZ_STAGE_RUN=$stages_id." TERM; exit 130' INT TERM
   stage_lane "$logs" "${linux[@]}" &
   lane=$!
   stage_lane "$logs" "${others[@]}"
   wait "$lane"
+  trap - INT TERM
 
   stages_passed=0
   stages_failed=
