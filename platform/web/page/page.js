@@ -87,6 +87,7 @@
     var factor = room >= 1 ? Math.floor(room) : room;
     canvas.style.width = Width * factor + 'px';
     canvas.style.height = Height * factor + 'px';
+    canvas.classList.remove('unsized');
   }
   window.addEventListener('resize', fit);
   fit();
