@@ -388,6 +388,14 @@
     }
   }
 
+  // The service worker (sw.js) keeps the page's files for playing offline and
+  // as an installed app; browsers allow one only over http(s).
+  if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
+    window.addEventListener('load', function () {
+      navigator.serviceWorker.register('sw.js').catch(function () {});
+    });
+  }
+
   fetch(ProgramFile).then(function (response) {
     return response.ok ? response.arrayBuffer() : null;
   }).catch(function () {
