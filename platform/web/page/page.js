@@ -53,7 +53,10 @@
   var messages = [];
   var gestured = false;
   var gestureWaiters = [];
-  var audio;                 // the AudioContext; undefined until asked, null without audio
+  var AudioContextClass = window.AudioContext || window.webkitAudioContext;
+  var OfflineContextClass = window.OfflineAudioContext || window.webkitOfflineAudioContext;
+  var MusicRate = 44100;     // the music's samples per second, decoded at that rate
+  var audio;                 // the AudioContext; undefined until the gesture, null without audio
   var decodedMusic = null;   // { bytes, buffer } of the last decode
 
   function say(text) {
@@ -181,7 +184,23 @@
     }
   }
 
+  // Opening the page's audio takes a few hundred milliseconds on some
+  // machines: it waits for the gesture, which lets the audio start at once.
+  function openAudio() {
+    if (audio === undefined) {
+      try {
+        audio = AudioContextClass ? new AudioContextClass() : null;
+      } catch (e) {
+        audio = null;
+      }
+    }
+    return audio;
+  }
+
   function gesture() {
+    if (AudioContextClass) {
+      openAudio();
+    }
     if (audio && audio.state === 'suspended') {
       audio.resume();
     }
@@ -300,21 +319,17 @@
       return messages.shift();
     },
 
-    audioContext: function () {
-      if (audio === undefined) {
-        var Context = window.AudioContext || window.webkitAudioContext;
-        try {
-          audio = Context ? new Context() : null;
-        } catch (e) {
-          audio = null;
-        }
-      }
-      return audio;
+    audioAvailable: function () {
+      return !!AudioContextClass;
     },
 
-    // The music decoded; a run that plays again gets the last decode when
-    // its bytes are the same.
-    decode: function (context, bytes) {
+    // The page's audio, opened at the gesture; null when it cannot be.
+    audioContext: openAudio,
+
+    // The music decoded, before the gesture and off the page's audio: a
+    // decoded buffer plays in any context. A run that plays again gets the
+    // last decode when its bytes are the same.
+    decode: function (bytes) {
       var last = decodedMusic;
       if (last && last.bytes.length === bytes.length && last.bytes.every(function (b, i) { return b === bytes[i]; })) {
         run.musicDecoded = true;
@@ -322,6 +337,7 @@
       }
       var kept = bytes.slice();
       // The callbacks, not the promise: older WebKit returns none.
+      var context = OfflineContextClass ? new OfflineContextClass(1, 1, MusicRate) : openAudio();
       return new Promise(function (resolve, reject) {
         context.decodeAudioData(bytes.buffer, resolve, reject);
       }).then(function (buffer) {
@@ -375,7 +391,8 @@
       qzHost: host,
       preRun: [function (module) {
         if (programBytes) {
-          module.FS.writeFile(ProgramFile, programBytes);
+          // Owned, not copied: the program only reads it.
+          module.FS.writeFile(ProgramFile, programBytes, { canOwn: true });
         }
       }],
     }).catch(function (e) {
