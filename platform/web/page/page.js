@@ -413,11 +413,33 @@
     });
   }
 
-  fetch(ProgramFile).then(function (response) {
-    return response.ok ? response.arrayBuffer() : null;
-  }).catch(function () {
-    return null;
-  }).then(function (bytes) {
+  function fetchHere(name) {
+    return fetch(name).then(function (response) {
+      return response.ok ? response.arrayBuffer() : null;
+    }).catch(function () {
+      return null;
+    });
+  }
+
+  // The program file comes through a worker (fetch.js) where there is one:
+  // taken in on the main thread, its megabytes would hold the page up.
+  function fetchProgramFile() {
+    if (!window.Worker) {
+      return fetchHere(ProgramFile);
+    }
+    return new Promise(function (resolve) {
+      try {
+        var worker = new Worker('fetch.js');
+        worker.onmessage = function (e) { resolve(e.data); };
+        worker.onerror = function () { resolve(fetchHere(ProgramFile)); };
+        worker.postMessage(ProgramFile);
+      } catch (e) {
+        resolve(fetchHere(ProgramFile));
+      }
+    });
+  }
+
+  fetchProgramFile().then(function (bytes) {
     programBytes = bytes ? new Uint8Array(bytes) : null;
     start(false);
   });
