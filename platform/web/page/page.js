@@ -54,8 +54,6 @@
   var gestured = false;
   var gestureWaiters = [];
   var AudioContextClass = window.AudioContext || window.webkitAudioContext;
-  var OfflineContextClass = window.OfflineAudioContext || window.webkitOfflineAudioContext;
-  var MusicRate = 44100;     // the music's samples per second, decoded at that rate
   var audio;                 // the AudioContext; undefined until the gesture, null without audio
   var decodedMusic = null;   // { bytes, buffer } of the last decode
 
@@ -336,11 +334,7 @@
         return Promise.resolve(last.buffer);
       }
       var kept = bytes.slice();
-      // The callbacks, not the promise: older WebKit returns none.
-      var context = OfflineContextClass ? new OfflineContextClass(1, 1, MusicRate) : openAudio();
-      return new Promise(function (resolve, reject) {
-        context.decodeAudioData(bytes.buffer, resolve, reject);
-      }).then(function (buffer) {
+      return window.qzDecodeMusic(bytes, openAudio).then(function (buffer) {
         decodedMusic = { bytes: kept, buffer: buffer };
         run.musicDecoded = true;
         return buffer;
@@ -413,33 +407,7 @@
     });
   }
 
-  function fetchHere(name) {
-    return fetch(name).then(function (response) {
-      return response.ok ? response.arrayBuffer() : null;
-    }).catch(function () {
-      return null;
-    });
-  }
-
-  // The program file comes through a worker (fetch.js) where there is one:
-  // taken in on the main thread, its megabytes would hold the page up.
-  function fetchProgramFile() {
-    if (!window.Worker) {
-      return fetchHere(ProgramFile);
-    }
-    return new Promise(function (resolve) {
-      try {
-        var worker = new Worker('fetch.js');
-        worker.onmessage = function (e) { resolve(e.data); };
-        worker.onerror = function () { resolve(fetchHere(ProgramFile)); };
-        worker.postMessage(ProgramFile);
-      } catch (e) {
-        resolve(fetchHere(ProgramFile));
-      }
-    });
-  }
-
-  fetchProgramFile().then(function (bytes) {
+  window.qzFetchFile(ProgramFile).then(function (bytes) {
     programBytes = bytes ? new Uint8Array(bytes) : null;
     start(false);
   });
