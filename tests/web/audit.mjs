@@ -3,6 +3,9 @@
 //
 //   node audit.mjs WORK_DIR
 //
+// QZ_WEB_LEAST_PERFORMANCE sets the least performance score (0.95): the
+// simulated slow phone scales the main thread's work as this machine ran it,
+// so a machine that other work keeps busy scores lower.
 // - the manifest as chromium reads it: a name, the start URL, a fullscreen or
 //   standalone display, 192 and 512-pixel PNG icons that load;
 // - Lighthouse with its mobile settings (simulated slow phone and network):
@@ -12,7 +15,8 @@
 import lighthouse from 'lighthouse';
 import { fail, launchChromium, reportFailure, serveWeb } from './lib.mjs';
 
-const Least = { performance: 0.95, accessibility: 1, 'best-practices': 1, seo: 1 };
+const Least = { performance: Number(process.env.QZ_WEB_LEAST_PERFORMANCE || 0.95), accessibility: 1,
+  'best-practices': 1, seo: 1 };
 const Runs = 3;
 
 const [work] = process.argv.slice(2, 3);
@@ -48,7 +52,7 @@ await reportFailure(async () => {
   console.log(`   "${manifest.name}", ${manifest.display}, icons ${icons.map((i) => `${i.drawn} ${i.purpose || 'any'}`).join(', ')}`);
   await page.close();
 
-  console.log('-- Lighthouse, mobile settings');
+  console.log(`-- Lighthouse, mobile settings; the least scores: ${JSON.stringify(Least)}`);
   const port = Number(new URL(browser.wsEndpoint()).port);
   const best = {};
   for (let run = 1; run <= Runs; run++) {
