@@ -1,9 +1,12 @@
 // The program's icons, made from the middle square of the opening picture (a
 // palette item and a 320x240 picture item): a 128-pixel PNG for the Debian
 // package and, when asked, a Windows icon file with 16, 32, 48 and 256-pixel
-// images for the Windows program. Each icon pixel is the mean of the picture
-// pixels it covers; at sizes above the square's 240 pixels, the one it lies on.
-// Usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico]
+// images for the Windows program, and for the web page's manifest 192 and
+// 512-pixel PNGs with a maskable 512 one (the square within the middle 80%,
+// the part every mask shape keeps, on black). Each icon pixel is the mean of
+// the picture pixels it covers; at sizes above the square's 240 pixels, the
+// one it lies on.
+// Usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico] [--web DIR]
 #include "content/lib/le_bytes.h"
 #include "content/lib/pngwrite.h"
 #include "platform/plat_bitmap.h"
@@ -27,15 +30,29 @@ constexpr uint32_t WindowsIconSizes[] = {16, 32, 48, 256};
 constexpr uint32_t IconEntryBytes = 16;  // one image's entry in the directory
 constexpr uint32_t IconBitCount = 32;
 
+// The web page's icons: name, side, and the black border of a maskable one.
+struct WebIcon {
+  const char* name;
+  uint32_t size;
+  uint32_t border;
+};
+constexpr WebIcon WebIcons[] = {
+    {"icon-192.png", 192, 0},
+    {"icon-512.png", 512, 0},
+    {"icon-maskable-512.png", 512, 51},
+};
+
 struct Source {
   std::vector<uint8_t> palette;  // blue, green, red, 0
   std::vector<uint8_t> pixels;
 };
 
-// One icon image being made: the picture and the image's side.
+// One icon image being made: the picture, the image's side and the black
+// border around the picture within it.
 struct Request {
   const Source* source;
   uint32_t size;
+  uint32_t border = 0;
 };
 
 bool ReadAll(const char* path, std::vector<uint8_t>& bytes, size_t size, bool exact) {
@@ -64,13 +81,20 @@ void Span(uint32_t first, uint32_t i, uint32_t size, uint32_t& from, uint32_t& t
 void Row(uint32_t y, png_byte* row, const void* context) {
   const auto& request = *static_cast<const Request*>(context);
   const Source& s = *request.source;
-  uint32_t top = 0;
-  uint32_t bottom = 0;
-  Span(0, y, request.size, top, bottom);
+  uint32_t inner = request.size - 2 * request.border;
+  uint32_t iy = y - request.border;
   for (uint32_t x = 0; x < request.size; x++) {
+    uint32_t ix = x - request.border;
+    if (y < request.border || x < request.border || iy >= inner || ix >= inner) {
+      row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = 0;
+      continue;
+    }
+    uint32_t top = 0;
+    uint32_t bottom = 0;
+    Span(0, iy, inner, top, bottom);
     uint32_t left = 0;
     uint32_t right = 0;
-    Span(SquareLeft, x, request.size, left, right);
+    Span(SquareLeft, ix, inner, left, right);
     uint32_t sum[3] = {0, 0, 0};
     for (uint32_t py = top; py < bottom; py++) {
       for (uint32_t px = left; px < right; px++) {
@@ -185,11 +209,27 @@ bool WriteWindowsIcon(const Source& source, const std::string& path, std::string
   return written;
 }
 
+bool WriteWebIcons(const Source& source, const std::string& folder, std::string& error) {
+  for (const WebIcon& icon : WebIcons) {
+    Request request{&source, icon.size, icon.border};
+    if (!content::WritePng(folder + "/" + icon.name, content::PngFormat{icon.size, icon.size, nullptr, 9}, Row,
+                           &request, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* webFolder = nullptr;
+  if (argc >= 6 && std::string(argv[argc - 2]) == "--web") {
+    webFolder = argv[argc - 1];
+    argc -= 2;
+  }
   if (argc != 4 && argc != 5) {
-    std::fprintf(stderr, "usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico]\n");
+    std::fprintf(stderr, "usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico] [--web DIR]\n");
     return 2;
   }
   Source source;
@@ -202,7 +242,8 @@ int main(int argc, char** argv) {
   Request package{&source, PackageIconSize};
   if (!content::WritePng(argv[3], content::PngFormat{PackageIconSize, PackageIconSize, nullptr, -1}, Row, &package,
                          error) ||
-      (argc == 5 && !WriteWindowsIcon(source, argv[4], error))) {
+      (argc == 5 && !WriteWindowsIcon(source, argv[4], error)) ||
+      (webFolder != nullptr && !WriteWebIcons(source, webFolder, error))) {
     std::fprintf(stderr, "qz_icon: %s\n", error.c_str());
     return 1;
   }

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+__attribute__((weak)) void CommonFileReadDone() {}
+
 PlatFile CommonFileOpen(const char* path) {
   if (path == nullptr) {
     return PlatFileInvalid;
@@ -37,6 +39,7 @@ uint32_t PlatFileRead(PlatFile file, void* destination, uint32_t count) {
     }
     done += static_cast<uint32_t>(got);
   }
+  CommonFileReadDone();
   return done;
 }
 

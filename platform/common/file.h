@@ -6,3 +6,8 @@
 
 // Opens `path` for reading; PlatFileInvalid when it cannot be opened.
 PlatFile CommonFileOpen(const char* path);
+
+// Called after every read. Does nothing, unless a backend that must hand its
+// thread back during long work defines its own (web/system.cpp): the
+// content's decode reads its items a block at a time.
+void CommonFileReadDone();

@@ -33,6 +33,17 @@ mergeInto(LibraryManager.library, {
     });
   },
 
+  // A message comes back sooner than a timeout, which browsers hold back
+  // 4 ms and more once nested.
+  qz_web_yield__deps: ['$callUserCallback'],
+  qz_web_yield: function() {
+    Asyncify.handleSleep(function(wakeUp) {
+      var channel = new MessageChannel();
+      channel.port1.onmessage = function() { callUserCallback(wakeUp); };
+      channel.port2.postMessage(0);
+    });
+  },
+
   qz_web_wait_frame__deps: ['$callUserCallback'],
   qz_web_wait_frame: function() {
     Asyncify.handleSleep(function(wakeUp) {
@@ -59,7 +70,8 @@ mergeInto(LibraryManager.library, {
   // --- sound -------------------------------------------------------------
 
   $QzAudio: {
-    context: null,   // the page's AudioContext, null without audio
+    available: false, // the page has audio to play the music through
+    context: null,   // the page's AudioContext once the gesture opened it, null without audio
     buffer: null,    // the decoded music
     source: null,    // what plays it, null while stopped
     startedAt: 0,    // context time at which the music's first sample sounds
@@ -74,23 +86,30 @@ mergeInto(LibraryManager.library, {
 
   qz_web_audio_open__deps: ['$QzAudio'],
   qz_web_audio_open: function() {
-    QzAudio.context = Module['qzHost'].audioContext();
-    return QzAudio.context ? 1 : 0;
+    QzAudio.available = Module['qzHost'].audioAvailable();
+    QzAudio.context = null;
+    return QzAudio.available ? 1 : 0;
   },
 
   // Hands the browser's decoder a copy (it takes its input away), then waits
-  // for the decoded music and for the viewer's gesture. 1 = music ready to
-  // play, 0 = no audio (play silently), -1 = the music was refused.
+  // for the decoded music and for the viewer's gesture, which opens the
+  // page's audio. 1 = music ready to play, 0 = no audio (play silently),
+  // -1 = the music was refused.
   qz_web_audio_load__deps: ['$QzAudio', '$callUserCallback'],
   qz_web_audio_load: function(data, length) {
     return Asyncify.handleSleep(function(wakeUp) {
       var host = Module['qzHost'];
       var bytes = HEAPU8.slice(data, data + length);
-      var decoded = QzAudio.context ? host.decode(QzAudio.context, bytes) : Promise.resolve(null);
+      var decoded = QzAudio.available ? host.decode(bytes) : Promise.resolve(null);
       var result = null;
       var gesture = false;
       function settle() {
-        if (result !== null && gesture) callUserCallback(function() { wakeUp(result); });
+        if (result === null || !gesture) return;
+        if (result > 0) {
+          QzAudio.context = host.audioContext();
+          if (!QzAudio.context) result = 0;
+        }
+        callUserCallback(function() { wakeUp(result); });
       }
       decoded.then(function(buffer) {
         QzAudio.buffer = buffer;

@@ -2,8 +2,11 @@
 // page's address, pauses that hand the page control, an exit that hands the
 // code and its meaning to the page, and the clock the 1 ms ticks run by on
 // the main thread. The tick event and the resolution calls are the shared
-// ones (common/tick_event.h, common/timer_period.cpp).
+// ones (common/tick_event.h, common/timer_period.cpp). Long work between
+// waits (the content's decode at start) hands the page control between
+// file reads every few milliseconds, so that the page never stalls for long.
 #include "platform/plat_system.h"
+#include "platform/common/file.h"
 #include "platform/common/tick_event.h"
 #include "base/syserror.h"
 #include "platform/web/web.h"
@@ -16,10 +19,13 @@ constexpr int CommandLineRoom = 1024;
 constexpr uint32_t TickBurstLimit = 600000;
 // The tick clock counts microseconds of the page's clock.
 constexpr double TickUnitsPerMillisecond = 1000;
+// Milliseconds of work after which a file read hands the page control.
+constexpr double WorkSliceMilliseconds = 8;
 
 // The command line. Main thread only, as everything here.
 char CommandLine[CommandLineRoom];        // filled once from the page
 bool CommandLineRead = false;
+double SliceStartedAt = 0;               // page clock when the program last got control back
 
 }  // namespace
 
@@ -29,7 +35,17 @@ uint64_t CommonTickClock() { return static_cast<uint64_t>(WebNowMilliseconds() *
 
 uint64_t CommonTickUnitsPerMillisecond() { return static_cast<uint64_t>(TickUnitsPerMillisecond); }
 
-void WebRunDueTicks() { CommonRunDueTicks(CommonTickClock(), TickBurstLimit, nullptr); }
+void WebRunDueTicks() {
+  CommonRunDueTicks(CommonTickClock(), TickBurstLimit, nullptr);
+  SliceStartedAt = WebNowMilliseconds();
+}
+
+void CommonFileReadDone() {
+  if (WebNowMilliseconds() - SliceStartedAt >= WorkSliceMilliseconds) {
+    qz_web_yield();
+    WebRunDueTicks();
+  }
+}
 
 const char* PlatCommandLine() {
   if (!CommandLineRead) {

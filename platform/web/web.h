@@ -10,7 +10,8 @@
 constexpr uint32_t WebFrameWidth = 320;   // the canvas, in pixels
 constexpr uint32_t WebFrameHeight = 240;
 
-// Runs every tick that has fallen due by the clock, in order (system.cpp).
+// Runs every tick that has fallen due by the clock, in order, and starts a
+// new slice of work (system.cpp).
 void WebRunDueTicks();
 
 // Gives the page control until its next animation frame, then runs the due
@@ -39,6 +40,7 @@ int qz_web_command_line(char* out, int room);
 [[noreturn]] void qz_web_exit(int code, const char* meaning);
 double qz_web_now();                  // page clock, milliseconds
 void qz_web_sleep(uint32_t milliseconds);
+void qz_web_yield();                  // control back at once after the page's pending work
 void qz_web_wait_frame();
 void qz_web_paint(const uint8_t* rgba, int width, int height);
 void qz_web_show_pointer(int show);

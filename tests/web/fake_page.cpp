@@ -21,6 +21,8 @@ double qz_web_now() { return Page.now; }
 
 void qz_web_sleep(uint32_t milliseconds) { Page.now += milliseconds; }
 
+void qz_web_yield() { Page.yields++; }
+
 void qz_web_wait_frame() {
   Page.now += Page.frameInterval;
   Page.frameWaits++;

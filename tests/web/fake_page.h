@@ -11,6 +11,7 @@ struct FakePage {
   double now = 1000;              // page clock, milliseconds
   double frameInterval = 16.0;    // one animation frame, milliseconds
   int frameWaits = 0;
+  int yields = 0;                 // control handed back between file reads
   std::vector<uint8_t> canvas;    // the last picture painted, RGBA
   int paints = 0;
   std::deque<std::pair<uint32_t, uint32_t>> messages;  // message, wParam

@@ -1,8 +1,10 @@
 // What the puppeteer-only checks (phone.mjs, hidden.mjs) and the CPU
 // measurement (cpu.mjs) add to the engine-independent helpers: chromium's
 // own page, with its touch emulation and its tabs.
+import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
+import readline from 'node:readline';
 import puppeteer from 'puppeteer-core';
 import { Failure } from './common.mjs';
 import { Frames } from './frames.mjs';
@@ -61,4 +63,24 @@ export async function openPage(browser, address, query, { prepare, viewport }) {
   page.on('pageerror', (e) => console.log(`   page error: ${e.message}`));
   await page.goto(address + query);
   return page;
+}
+
+// scripts/serve-web on a free port: { address, stop() }, stop resolving once
+// the server has gone.
+export async function serveWeb() {
+  const script = path.join(path.dirname(new URL(import.meta.url).pathname), '../../scripts/serve-web');
+  const server = spawn(script, ['0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const gone = new Promise((done) => server.on('exit', done));
+  const lines = readline.createInterface({ input: server.stdout });
+  const address = await Promise.race([
+    new Promise((done) => lines.on('line', (line) => { const m = /http:\S+/.exec(line); if (m) done(m[0]); })),
+    gone.then(() => { throw new Failure('scripts/serve-web did not start'); }),
+  ]);
+  return {
+    address,
+    async stop() {
+      server.kill();
+      await gone;
+    },
+  };
 }

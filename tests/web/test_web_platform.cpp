@@ -7,6 +7,7 @@
 #include "platform/plat_system.h"
 #include "platform/plat_timer.h"
 #include "platform/plat_window.h"
+#include "platform/common/file.h"
 #include "base/sound_entries.h"
 #include "tests/web/fake_page.h"
 
@@ -234,6 +235,22 @@ TEST(WebSystem, TheCommandLineIsThePagesAndTheClockIsThePages) {
   EXPECT_STREQ(PlatCommandLine(), "QZ_Quillwave2k.exe /w");
   Page.now = 2500.25;
   EXPECT_EQ(PlatClockNanoseconds(), 2500250000u);
+}
+
+// A file read hands the page control once 8 ms of work have passed since the
+// program last got control back; the yield starts a new slice.
+TEST(WebSystem, FileReadsInLongWorkHandThePageControlEveryFewMilliseconds) {
+  PlatSleep(1);
+  int before = Page.yields;
+  const struct {
+    double work;  // milliseconds before the read
+    int yields;   // yields since the sleep, after it
+  } reads[] = {{5, 0}, {2.9, 0}, {0.1, 1}, {4, 1}, {4, 2}, {20, 3}, {0, 3}};
+  for (const auto& read : reads) {
+    Page.now += read.work;
+    CommonFileReadDone();
+    EXPECT_EQ(Page.yields - before, read.yields) << "after " << read.work << " ms more";
+  }
 }
 
 }  // namespace

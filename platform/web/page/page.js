@@ -53,7 +53,8 @@
   var messages = [];
   var gestured = false;
   var gestureWaiters = [];
-  var audio;                 // the AudioContext; undefined until asked, null without audio
+  var AudioContextClass = window.AudioContext || window.webkitAudioContext;
+  var audio;                 // the AudioContext; undefined until the gesture, null without audio
   var decodedMusic = null;   // { bytes, buffer } of the last decode
 
   function say(text) {
@@ -87,6 +88,7 @@
     var factor = room >= 1 ? Math.floor(room) : room;
     canvas.style.width = Width * factor + 'px';
     canvas.style.height = Height * factor + 'px';
+    canvas.classList.remove('unsized');
   }
   window.addEventListener('resize', fit);
   fit();
@@ -180,7 +182,23 @@
     }
   }
 
+  // Opening the page's audio takes a few hundred milliseconds on some
+  // machines: it waits for the gesture, which lets the audio start at once.
+  function openAudio() {
+    if (audio === undefined) {
+      try {
+        audio = AudioContextClass ? new AudioContextClass() : null;
+      } catch (e) {
+        audio = null;
+      }
+    }
+    return audio;
+  }
+
   function gesture() {
+    if (AudioContextClass) {
+      openAudio();
+    }
     if (audio && audio.state === 'suspended') {
       audio.resume();
     }
@@ -299,31 +317,24 @@
       return messages.shift();
     },
 
-    audioContext: function () {
-      if (audio === undefined) {
-        var Context = window.AudioContext || window.webkitAudioContext;
-        try {
-          audio = Context ? new Context() : null;
-        } catch (e) {
-          audio = null;
-        }
-      }
-      return audio;
+    audioAvailable: function () {
+      return !!AudioContextClass;
     },
 
-    // The music decoded; a run that plays again gets the last decode when
-    // its bytes are the same.
-    decode: function (context, bytes) {
+    // The page's audio, opened at the gesture; null when it cannot be.
+    audioContext: openAudio,
+
+    // The music decoded, before the gesture and off the page's audio: a
+    // decoded buffer plays in any context. A run that plays again gets the
+    // last decode when its bytes are the same.
+    decode: function (bytes) {
       var last = decodedMusic;
       if (last && last.bytes.length === bytes.length && last.bytes.every(function (b, i) { return b === bytes[i]; })) {
         run.musicDecoded = true;
         return Promise.resolve(last.buffer);
       }
       var kept = bytes.slice();
-      // The callbacks, not the promise: older WebKit returns none.
-      return new Promise(function (resolve, reject) {
-        context.decodeAudioData(bytes.buffer, resolve, reject);
-      }).then(function (buffer) {
+      return window.qzDecodeMusic(bytes, openAudio).then(function (buffer) {
         decodedMusic = { bytes: kept, buffer: buffer };
         run.musicDecoded = true;
         return buffer;
@@ -374,7 +385,8 @@
       qzHost: host,
       preRun: [function (module) {
         if (programBytes) {
-          module.FS.writeFile(ProgramFile, programBytes);
+          // Owned, not copied: the program only reads it.
+          module.FS.writeFile(ProgramFile, programBytes, { canOwn: true });
         }
       }],
     }).catch(function (e) {
@@ -387,11 +399,15 @@
     }
   }
 
-  fetch(ProgramFile).then(function (response) {
-    return response.ok ? response.arrayBuffer() : null;
-  }).catch(function () {
-    return null;
-  }).then(function (bytes) {
+  // The service worker (sw.js) keeps the page's files for playing offline and
+  // as an installed app; browsers allow one only over http(s).
+  if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol)) {
+    window.addEventListener('load', function () {
+      navigator.serviceWorker.register('sw.js').catch(function () {});
+    });
+  }
+
+  window.qzFetchFile(ProgramFile).then(function (bytes) {
     programBytes = bytes ? new Uint8Array(bytes) : null;
     start(false);
   });
