@@ -66,7 +66,7 @@ void OpenDisplay(PlatModule* lib, PlatDisplay** display) {
 }
 
 TEST(WindowsDisplay, ModesThroughTheSystemsRecordAreTheObjectsOwn) {
-  static_assert(sizeof(DDSURFACEDESC) == 120, "the 64-bit layout");
+  static_assert(sizeof(DDSURFACEDESC) == (sizeof(void*) == 8 ? 120 : 108), "the system's layout, 64- or 32-bit");
   PlatModule lib = nullptr;
   PlatDisplay* display = nullptr;
   ASSERT_NO_FATAL_FAILURE(OpenDisplay(&lib, &display));
