@@ -1,6 +1,7 @@
 // The sound library binding against scripted libraries on the fake platform:
 // the name list and its order, every failure and its code, what SoundClose
 // may call after each, both families' calls and the module position.
+#include "base/sound_entries.h"
 #include "base/syserror.h"
 #include "sound/sound.h"
 #include "platform/plat_module.h"
