@@ -2,12 +2,22 @@
    them up: row n fills slot n. X(slot, name, bytes, result, parameters):
    the exported name, the argument bytes its decorated spelling carries
    ("_name@bytes"), and its C signature as this platform's ABI sees it
-   (handles pointer-sized, every other value a 32-bit integer). The binding,
+   (handles pointer-sized, every other value a 32-bit integer), called with
+   QZ_SOUNDAPI. The binding,
    our library, its exports map (checked by a test), the virtual platform,
    the fake and the test library all take the list from here, so it stays
    plain C. */
 #ifndef QZ_BASE_SOUND_ENTRIES_H
 #define QZ_BASE_SOUND_ENTRIES_H
+
+/* The entries' calling convention. On 32-bit x86 Windows the names promise
+   stdcall: the callee pops the argument bytes its name gives. Every other
+   target has one convention. */
+#if defined(_WIN32) && defined(__i386__)
+#define QZ_SOUNDAPI __stdcall
+#else
+#define QZ_SOUNDAPI
+#endif
 
 #define QZ_SOUND_ENTRIES(X)                                                                           \
   X(Init, FSOUND_Init, 12, int, (int mixRate, int channels, unsigned flags))                          \

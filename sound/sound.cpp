@@ -38,7 +38,7 @@ constexpr uint32_t OrderBits = 0xFF00; // where the order lands in a module posi
 
 // The library's entry points, one pointer type per slot (InitFn, ...).
 using SoundHandle = void*;
-#define QZ_SOUND_ENTRY_TYPE(slot, name, bytes, result, parameters) using slot##Fn = result(*) parameters;
+#define QZ_SOUND_ENTRY_TYPE(slot, name, bytes, result, parameters) using slot##Fn = result(QZ_SOUNDAPI*) parameters;
 QZ_SOUND_ENTRIES(QZ_SOUND_ENTRY_TYPE)
 #undef QZ_SOUND_ENTRY_TYPE
 

@@ -256,7 +256,7 @@ bool SoundInitialised() { return Initialised; }
 // Opens output at `mixRate` with up to `maxChannels` software channels.
 // Returns 1 on success, 0 when the arguments are unusable or the library is
 // already initialised. A missing audio device is not a failure.
-extern "C" int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
+extern "C" int QZ_SOUNDAPI FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
   if (Initialised || mixRate < MinRate || mixRate > MaxRate || maxChannels < 1) {
     return 0;
   }
@@ -273,7 +273,7 @@ extern "C" int FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
 }
 
 // Stops output, then frees every sample and song. Safe without an init.
-extern "C" void FSOUND_Close() {
+extern "C" void QZ_SOUNDAPI FSOUND_Close() {
   SoundOutputsStop();
   for (Channel& ch : Channels) {
     ch.sample = nullptr;
@@ -289,15 +289,15 @@ extern "C" void FSOUND_Close() {
 }
 
 // The output needs no window; accepted and ignored.
-extern "C" int FSOUND_SetHWND(void* window) { return 1; }
+extern "C" int QZ_SOUNDAPI FSOUND_SetHWND(void* window) { return 1; }
 
 // Every channel mixes at the same priority here; accepted and ignored.
-extern "C" int FSOUND_SetPriority(int channel, int priority) { return 1; }
+extern "C" int QZ_SOUNDAPI FSOUND_SetPriority(int channel, int priority) { return 1; }
 
 // Loads MPEG audio from memory (copied; the caller may free it after the
 // call). `index` is a sample slot or -1 for any free one; `mode` is unused.
 // Returns the sample handle, or null when the data holds no MPEG audio.
-extern "C" void* FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsigned int mode, int length) {
+extern "C" void* QZ_SOUNDAPI FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsigned int mode, int length) {
   if (length <= 0) {
     return nullptr;
   }
@@ -305,7 +305,7 @@ extern "C" void* FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsig
 }
 
 // As FSOUND_Sample_LoadMpegMemory, from a file.
-extern "C" void* FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned int mode) {
+extern "C" void* QZ_SOUNDAPI FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned int mode) {
   if (!Initialised || name == nullptr) {
     return nullptr;
   }
@@ -328,7 +328,7 @@ extern "C" void* FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned in
 
 // Starts `sample` from its beginning on `channel`, or on the first idle
 // channel for -1. Returns the channel number, or -1.
-extern "C" int FSOUND_PlaySound(int channel, void* sample) {
+extern "C" int QZ_SOUNDAPI FSOUND_PlaySound(int channel, void* sample) {
   Sample* s = Initialised ? SoundSlotOfHandle(Samples, sample) : nullptr;
   if (s == nullptr) {
     return -1;
@@ -353,14 +353,14 @@ extern "C" int FSOUND_PlaySound(int channel, void* sample) {
 
 // Frames of the channel's sample handed to the output since its start; it
 // stays where it is once the channel stops or ends. 0 for an unused channel.
-extern "C" unsigned int FSOUND_GetCurrentPosition(int channel) {
+extern "C" unsigned int QZ_SOUNDAPI FSOUND_GetCurrentPosition(int channel) {
   SoundOutputCheck();
   Channel* ch = ChannelAt(channel);
   return ch != nullptr ? ch->position.load(std::memory_order_acquire) : 0;
 }
 
 // Stops the channel; stopping a stopped channel does nothing.
-extern "C" int FSOUND_StopSound(int channel) {
+extern "C" int QZ_SOUNDAPI FSOUND_StopSound(int channel) {
   Channel* ch = ChannelAt(channel);
   if (ch == nullptr) {
     return 0;

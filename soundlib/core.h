@@ -18,7 +18,7 @@
 // strays from its row does not compile. The core defines the sample
 // family's and the library's own, each system's module file the module
 // family's.
-#define QZ_SOUNDLIB_DECLARE(slot, name, bytes, result, parameters) extern "C" result name parameters;
+#define QZ_SOUNDLIB_DECLARE(slot, name, bytes, result, parameters) extern "C" result QZ_SOUNDAPI name parameters;
 QZ_SOUND_ENTRIES(QZ_SOUNDLIB_DECLARE)
 #undef QZ_SOUNDLIB_DECLARE
 

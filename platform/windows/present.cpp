@@ -20,6 +20,8 @@ constexpr DWORD HighResolutionTimer = 0x00000002;
 
 using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL* enabled);
 using DwmFlushFn = HRESULT(WINAPI*)();
+using CreateWaitableTimerExWFn = HANDLE(WINAPI*)(SECURITY_ATTRIBUTES* attributes, const wchar_t* name, DWORD flags,
+                                                 DWORD access);
 
 // The layer's picture and the system's services it found. Main thread only.
 HDC PictureDC = nullptr;               // holds the picture's bitmap; made at the first present
@@ -42,7 +44,13 @@ void LookForServices() {
         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
     CompositorFlush = reinterpret_cast<DwmFlushFn>(reinterpret_cast<void*>(GetProcAddress(dwm, "DwmFlush")));
   }
-  WaitTimer = CreateWaitableTimerExW(nullptr, nullptr, HighResolutionTimer, TIMER_ALL_ACCESS);
+  // Vista and later; before it Sleep paces alone.
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto createTimer = reinterpret_cast<CreateWaitableTimerExWFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "CreateWaitableTimerExW")));
+  if (createTimer != nullptr) {
+    WaitTimer = createTimer(nullptr, nullptr, HighResolutionTimer, TIMER_ALL_ACCESS);
+  }
 }
 
 bool MakePicture() {

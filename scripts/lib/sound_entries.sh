@@ -1,12 +1,15 @@
 #!/bin/sh
 # The sound library's entry points, read from their one table
 # (base/sound_entries.h) for the build and the scripts, in slot order.
-# Usage: sound_entries.sh [--table FILE] names|decorated|map|exports|count
+# Usage: sound_entries.sh [--table FILE] names|decorated|map|exports|stdcall-exports|count
 #   names      one exported name a line
 #   decorated  "_name@bytes" a line, as a 32-bit Windows compiler spells them
 #   map        the GNU version script that exports exactly these names
 #   exports    the lines of a Windows .def file's EXPORTS that give each its
 #              decorated spelling ("_name@bytes = name")
+#   stdcall-exports  the same for 32-bit x86, where each entry is stdcall
+#              and its symbol already carries the bytes ("_name@bytes =
+#              name@bytes": the linker adds the leading underscore)
 #   count      how many there are
 # Fails when a row of the table does not read as "X(slot, name, bytes, ...".
 set -eu
@@ -36,9 +39,10 @@ case "$kind" in
     echo "};"
     ;;
   exports) printf '%s\n' "$pairs" | sed 's/^\(.*\) \(.*\)$/_\1@\2 = \1/' ;;
+  stdcall-exports) printf '%s\n' "$pairs" | sed 's/^\(.*\) \(.*\)$/_\1@\2 = \1@\2/' ;;
   count) echo "$rows" ;;
   *)
-    echo "usage: sound_entries.sh [--table FILE] names|decorated|map|exports|count" >&2
+    echo "usage: sound_entries.sh [--table FILE] names|decorated|map|exports|stdcall-exports|count" >&2
     exit 2
     ;;
 esac

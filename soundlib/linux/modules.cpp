@@ -122,19 +122,19 @@ void SoundModulesFree() {
 }
 
 // Loads a tracker module (MOD, S3M, XM, IT, ...) from a file.
-extern "C" void* FMUSIC_LoadSong(const char* name) {
+extern "C" void* QZ_SOUNDAPI FMUSIC_LoadSong(const char* name) {
   Song* song = name != nullptr ? TakeSong() : nullptr;
   return song != nullptr ? KeepSong(song, xmp_load_module(song->player, name)) : nullptr;
 }
 
 // Loads a tracker module from memory (copied).
-extern "C" void* FMUSIC_LoadSongMemory(const void* data, int length) {
+extern "C" void* QZ_SOUNDAPI FMUSIC_LoadSongMemory(const void* data, int length) {
   Song* song = data != nullptr && length > 0 ? TakeSong() : nullptr;
   return song != nullptr ? KeepSong(song, xmp_load_module_from_memory(song->player, data, length)) : nullptr;
 }
 
 // Plays the song once from its first order.
-extern "C" int FMUSIC_PlaySong(void* handle) {
+extern "C" int QZ_SOUNDAPI FMUSIC_PlaySong(void* handle) {
   Song* song = SoundSlotOfHandle(Songs, handle);
   if (song == nullptr) {
     return 0;
@@ -151,7 +151,7 @@ extern "C" int FMUSIC_PlaySong(void* handle) {
 }
 
 // Stops the song; stopping a stopped song does nothing.
-extern "C" int FMUSIC_StopSong(void* handle) {
+extern "C" int QZ_SOUNDAPI FMUSIC_StopSong(void* handle) {
   Song* song = SoundSlotOfHandle(Songs, handle);
   if (song == nullptr) {
     return 0;
@@ -162,14 +162,14 @@ extern "C" int FMUSIC_StopSong(void* handle) {
 }
 
 // The order (position in the song's order list) last handed to the output.
-extern "C" int FMUSIC_GetOrder(void* handle) {
+extern "C" int QZ_SOUNDAPI FMUSIC_GetOrder(void* handle) {
   SoundOutputCheck();
   Song* song = SoundSlotOfHandle(Songs, handle);
   return song != nullptr ? song->order.load(std::memory_order_acquire) : 0;
 }
 
 // The row within the current pattern last handed to the output.
-extern "C" int FMUSIC_GetRow(void* handle) {
+extern "C" int QZ_SOUNDAPI FMUSIC_GetRow(void* handle) {
   Song* song = SoundSlotOfHandle(Songs, handle);
   return song != nullptr ? song->row.load(std::memory_order_acquire) : 0;
 }

@@ -8,15 +8,15 @@ void SoundModulesMix(int32_t* sum, int frames) {}
 void SoundModulesFree() {}
 
 // No song loads: null, as for a file the player cannot read.
-extern "C" void* FMUSIC_LoadSong(const char* name) { return nullptr; }
+extern "C" void* QZ_SOUNDAPI FMUSIC_LoadSong(const char* name) { return nullptr; }
 
-extern "C" void* FMUSIC_LoadSongMemory(const void* data, int length) { return nullptr; }
+extern "C" void* QZ_SOUNDAPI FMUSIC_LoadSongMemory(const void* data, int length) { return nullptr; }
 
 // No song can be playing: each call names an unknown song.
-extern "C" int FMUSIC_PlaySong(void* song) { return 0; }
+extern "C" int QZ_SOUNDAPI FMUSIC_PlaySong(void* song) { return 0; }
 
-extern "C" int FMUSIC_StopSong(void* song) { return 0; }
+extern "C" int QZ_SOUNDAPI FMUSIC_StopSong(void* song) { return 0; }
 
-extern "C" int FMUSIC_GetOrder(void* song) { return 0; }
+extern "C" int QZ_SOUNDAPI FMUSIC_GetOrder(void* song) { return 0; }
 
-extern "C" int FMUSIC_GetRow(void* song) { return 0; }
+extern "C" int QZ_SOUNDAPI FMUSIC_GetRow(void* song) { return 0; }

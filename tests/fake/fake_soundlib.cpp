@@ -43,21 +43,21 @@ Handle Load(const char* op, int64_t a) {
   return RefuseMusic ? nullptr : &SampleToken;
 }
 
-int Init(int rate, int channels, unsigned flags) {
+int QZ_SOUNDAPI Init(int rate, int channels, unsigned flags) {
   FakeRecord("FSOUND_Init", rate, channels, flags);
   return InitResult;
 }
-void Close() { FakeRecord("FSOUND_Close"); }
-int PlaySong(Handle song) { return Answer(1, "FMUSIC_PlaySong"); }
-int StopSong(Handle song) { return Answer(1, "FMUSIC_StopSong"); }
-Handle LoadSong(const char* name) { return Load("FMUSIC_LoadSong", 0); }
-Handle LoadSongMemory(const void* data, int length) { return Load("FMUSIC_LoadSongMemory", length); }
-int GetOrder(Handle song) { return Answer(0, "FMUSIC_GetOrder"); }
-int GetRow(Handle song) { return Answer(0, "FMUSIC_GetRow"); }
-int SetHwnd(void* window) { return Answer(1, "FSOUND_SetHWND", reinterpret_cast<intptr_t>(window)); }
-int SetPriority(int a, int b) { return Answer(1, "FSOUND_SetPriority"); }
-Handle LoadMpeg(int index, const char* name, unsigned mode) { return Load("FSOUND_Sample_LoadMpeg", index); }
-Handle LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
+void QZ_SOUNDAPI Close() { FakeRecord("FSOUND_Close"); }
+int QZ_SOUNDAPI PlaySong(Handle song) { return Answer(1, "FMUSIC_PlaySong"); }
+int QZ_SOUNDAPI StopSong(Handle song) { return Answer(1, "FMUSIC_StopSong"); }
+Handle QZ_SOUNDAPI LoadSong(const char* name) { return Load("FMUSIC_LoadSong", 0); }
+Handle QZ_SOUNDAPI LoadSongMemory(const void* data, int length) { return Load("FMUSIC_LoadSongMemory", length); }
+int QZ_SOUNDAPI GetOrder(Handle song) { return Answer(0, "FMUSIC_GetOrder"); }
+int QZ_SOUNDAPI GetRow(Handle song) { return Answer(0, "FMUSIC_GetRow"); }
+int QZ_SOUNDAPI SetHwnd(void* window) { return Answer(1, "FSOUND_SetHWND", reinterpret_cast<intptr_t>(window)); }
+int QZ_SOUNDAPI SetPriority(int a, int b) { return Answer(1, "FSOUND_SetPriority"); }
+Handle QZ_SOUNDAPI LoadMpeg(int index, const char* name, unsigned mode) { return Load("FSOUND_Sample_LoadMpeg", index); }
+Handle QZ_SOUNDAPI LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   FakeRecord("FSOUND_Sample_LoadMpegMemory", index, mode, length);
   if (RefuseMusic) {
     return nullptr;
@@ -66,16 +66,16 @@ Handle LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   MusicLength = static_cast<uint32_t>(length);
   return &SampleToken;
 }
-int PlaySound(int channel, Handle sample) {
+int QZ_SOUNDAPI PlaySound(int channel, Handle sample) {
   FakeRecord("FSOUND_PlaySound", channel, sample == &SampleToken ? 1 : 0);
   Playing = true;
   return FakeSoundChannel;
 }
-unsigned GetCurrentPosition(int channel) {
+unsigned QZ_SOUNDAPI GetCurrentPosition(int channel) {
   FakeRecord("FSOUND_GetCurrentPosition", channel);
   return PositionHook != nullptr ? PositionHook(channel) : Position;
 }
-int StopSound(int channel) {
+int QZ_SOUNDAPI StopSound(int channel) {
   FakeRecord("FSOUND_StopSound", channel);
   if (channel == FakeSoundChannel) {
     Playing = false;
@@ -84,7 +84,7 @@ int StopSound(int channel) {
 }
 
 #define QZ_FAKE_SOUND_SYMBOL(slot, name, bytes, result, parameters) \
-  {#name, reinterpret_cast<void*>(static_cast<result(*) parameters>(slot))},
+  {#name, reinterpret_cast<void*>(static_cast<result(QZ_SOUNDAPI*) parameters>(slot))},
 const FakeSymbol AllSymbols[] = {QZ_SOUND_ENTRIES(QZ_FAKE_SOUND_SYMBOL)};
 #undef QZ_FAKE_SOUND_SYMBOL
 constexpr size_t SymbolCount = sizeof AllSymbols / sizeof AllSymbols[0];

@@ -1,6 +1,7 @@
 // The sound library binding against scripted libraries on the fake platform:
 // the name list and its order, every failure and its code, what SoundClose
 // may call after each, both families' calls and the module position.
+#include "base/sound_entries.h"
 #include "base/syserror.h"
 #include "sound/sound.h"
 #include "platform/plat_module.h"
@@ -25,61 +26,61 @@ struct Script {
 };
 Script Lib;
 
-int FakeInit(int rate, int channels, unsigned flags) {
+int QZ_SOUNDAPI FakeInit(int rate, int channels, unsigned flags) {
   FakeRecord("FSOUND_Init", rate, channels, flags);
   return Lib.initResult;
 }
-void FakeClose() { FakeRecord("FSOUND_Close"); }
-int FakePlaySong(void* song) {
+void QZ_SOUNDAPI FakeClose() { FakeRecord("FSOUND_Close"); }
+int QZ_SOUNDAPI FakePlaySong(void* song) {
   FakeRecord("FMUSIC_PlaySong", reinterpret_cast<intptr_t>(song));
   return 1;
 }
-int FakeStopSong(void* song) {
+int QZ_SOUNDAPI FakeStopSong(void* song) {
   FakeRecord("FMUSIC_StopSong", reinterpret_cast<intptr_t>(song));
   return 1;
 }
-void* FakeLoadSong(const char* name) {
+void* QZ_SOUNDAPI FakeLoadSong(const char* name) {
   FakeRecord("FMUSIC_LoadSong", reinterpret_cast<intptr_t>(name));
   return Lib.loadResult;
 }
-void* FakeLoadSongMemory(const void* data, int length) {
+void* QZ_SOUNDAPI FakeLoadSongMemory(const void* data, int length) {
   FakeRecord("FMUSIC_LoadSongMemory", reinterpret_cast<intptr_t>(data), length);
   return Lib.loadResult;
 }
-int FakeGetOrder(void* song) {
+int QZ_SOUNDAPI FakeGetOrder(void* song) {
   FakeRecord("FMUSIC_GetOrder", reinterpret_cast<intptr_t>(song));
   return Lib.order;
 }
-int FakeGetRow(void* song) {
+int QZ_SOUNDAPI FakeGetRow(void* song) {
   FakeRecord("FMUSIC_GetRow", reinterpret_cast<intptr_t>(song));
   return Lib.row;
 }
-int FakeSetHwnd(void* window) {
+int QZ_SOUNDAPI FakeSetHwnd(void* window) {
   FakeRecord("FSOUND_SetHWND", reinterpret_cast<intptr_t>(window));
   return 1;
 }
-int FakeSetPriority(int a, int b) {
+int QZ_SOUNDAPI FakeSetPriority(int a, int b) {
   FakeRecord("FSOUND_SetPriority", a, b);
   return 1;
 }
-void* FakeLoadMpeg(int index, const char* name, unsigned mode) {
+void* QZ_SOUNDAPI FakeLoadMpeg(int index, const char* name, unsigned mode) {
   FakeRecord("FSOUND_Sample_LoadMpeg", index, reinterpret_cast<intptr_t>(name), mode);
   return Lib.loadResult;
 }
-void* FakeLoadMpegMemory(int index, const void* data, unsigned mode, int length) {
+void* QZ_SOUNDAPI FakeLoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   FakeRecord("FSOUND_Sample_LoadMpegMemory", index, reinterpret_cast<intptr_t>(data), length);
   FakeRecord("  mode", mode);
   return Lib.loadResult;
 }
-int FakePlaySound(int channel, void* sample) {
+int QZ_SOUNDAPI FakePlaySound(int channel, void* sample) {
   FakeRecord("FSOUND_PlaySound", channel, reinterpret_cast<intptr_t>(sample));
   return Lib.playChannel;
 }
-unsigned FakeGetCurrentPosition(int channel) {
+unsigned QZ_SOUNDAPI FakeGetCurrentPosition(int channel) {
   FakeRecord("FSOUND_GetCurrentPosition", channel);
   return Lib.position;
 }
-int FakeStopSound(int channel) {
+int QZ_SOUNDAPI FakeStopSound(int channel) {
   FakeRecord("FSOUND_StopSound", channel);
   return 1;
 }

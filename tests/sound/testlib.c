@@ -11,7 +11,7 @@
 
 /* The entry points as the table gives them: a definition below that differs
    in its signature does not compile. */
-#define QZ_TESTLIB_DECLARE(slot, name, bytes, result, parameters) EXPORT result name parameters;
+#define QZ_TESTLIB_DECLARE(slot, name, bytes, result, parameters) EXPORT result QZ_SOUNDAPI name parameters;
 QZ_SOUND_ENTRIES(QZ_TESTLIB_DECLARE)
 #undef QZ_TESTLIB_DECLARE
 
@@ -55,32 +55,32 @@ EXPORT int TestLibLogged(void) { return Logged; }
 EXPORT const int64_t* TestLibLogAt(int i) { return Log[i]; }
 
 /* The entry points, each with a result of its own the tests recognise. */
-EXPORT int FSOUND_Init(int rate, int channels, unsigned flags) {
+EXPORT int QZ_SOUNDAPI FSOUND_Init(int rate, int channels, unsigned flags) {
   return (int)Note(SoundSlotInit, rate, channels, flags, InitResult);
 }
-EXPORT void FSOUND_Close(void) { Note(SoundSlotClose, 0, 0, 0, 0); }
-EXPORT int FMUSIC_PlaySong(void* song) { return (int)Note(SoundSlotPlaySong, (intptr_t)song, 0, 0, 1); }
-EXPORT int FMUSIC_StopSong(void* song) { return (int)Note(SoundSlotStopSong, (intptr_t)song, 0, 0, 1); }
-EXPORT void* FMUSIC_LoadSong(const char* name) {
+EXPORT void QZ_SOUNDAPI FSOUND_Close(void) { Note(SoundSlotClose, 0, 0, 0, 0); }
+EXPORT int QZ_SOUNDAPI FMUSIC_PlaySong(void* song) { return (int)Note(SoundSlotPlaySong, (intptr_t)song, 0, 0, 1); }
+EXPORT int QZ_SOUNDAPI FMUSIC_StopSong(void* song) { return (int)Note(SoundSlotStopSong, (intptr_t)song, 0, 0, 1); }
+EXPORT void* QZ_SOUNDAPI FMUSIC_LoadSong(const char* name) {
   return NoteLoad(SoundSlotLoadSong, (intptr_t)name, 0, 0, &SongBytes);
 }
-EXPORT void* FMUSIC_LoadSongMemory(const void* data, int length) {
+EXPORT void* QZ_SOUNDAPI FMUSIC_LoadSongMemory(const void* data, int length) {
   return NoteLoad(SoundSlotLoadSongMemory, (intptr_t)data, length, 0, &SongBytes);
 }
-EXPORT int FMUSIC_GetOrder(void* song) { return (int)Note(SoundSlotGetOrder, (intptr_t)song, 0, 0, 3); }
-EXPORT int FMUSIC_GetRow(void* song) { return (int)Note(SoundSlotGetRow, (intptr_t)song, 0, 0, 17); }
-EXPORT int FSOUND_SetHWND(void* window) { return (int)Note(SoundSlotSetHwnd, (intptr_t)window, 0, 0, 1); }
-EXPORT int FSOUND_SetPriority(int a, int b) { return (int)Note(SoundSlotSetPriority, a, b, 0, 1); }
-EXPORT void* FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned mode) {
+EXPORT int QZ_SOUNDAPI FMUSIC_GetOrder(void* song) { return (int)Note(SoundSlotGetOrder, (intptr_t)song, 0, 0, 3); }
+EXPORT int QZ_SOUNDAPI FMUSIC_GetRow(void* song) { return (int)Note(SoundSlotGetRow, (intptr_t)song, 0, 0, 17); }
+EXPORT int QZ_SOUNDAPI FSOUND_SetHWND(void* window) { return (int)Note(SoundSlotSetHwnd, (intptr_t)window, 0, 0, 1); }
+EXPORT int QZ_SOUNDAPI FSOUND_SetPriority(int a, int b) { return (int)Note(SoundSlotSetPriority, a, b, 0, 1); }
+EXPORT void* QZ_SOUNDAPI FSOUND_Sample_LoadMpeg(int index, const char* name, unsigned mode) {
   return NoteLoad(SoundSlotLoadMpeg, index, (intptr_t)name, mode, &SampleBytes);
 }
-EXPORT void* FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
+EXPORT void* QZ_SOUNDAPI FSOUND_Sample_LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
   return NoteLoad(SoundSlotLoadMpegMemory, index, (intptr_t)data, length, &SampleBytes);
 }
-EXPORT int FSOUND_PlaySound(int channel, void* sample) {
+EXPORT int QZ_SOUNDAPI FSOUND_PlaySound(int channel, void* sample) {
   return (int)Note(SoundSlotPlaySound, channel, (intptr_t)sample, 0, 3);
 }
-EXPORT unsigned FSOUND_GetCurrentPosition(int channel) {
+EXPORT unsigned QZ_SOUNDAPI FSOUND_GetCurrentPosition(int channel) {
   return (unsigned)Note(SoundSlotGetCurrentPosition, channel, 0, 0, channel == 3 ? 4410 : 0);
 }
-EXPORT int FSOUND_StopSound(int channel) { return (int)Note(SoundSlotStopSound, channel, 0, 0, 1); }
+EXPORT int QZ_SOUNDAPI FSOUND_StopSound(int channel) { return (int)Note(SoundSlotStopSound, channel, 0, 0, 1); }

@@ -36,8 +36,9 @@ class WinProc : public ::testing::Test {
     CloseVideo();
   }
 
-  // Dispatches one message the way the run loop does.
-  void Send(uintptr_t to, uint32_t message, uint32_t wParam = 0, uint32_t lParam = 0) {
+  // Dispatches one message to window `to` the way the run loop does; Send
+  // to the demo window.
+  void SendTo(uintptr_t to, uint32_t message, uint32_t wParam = 0, uint32_t lParam = 0) {
     FakeQueueMessage(to, message, wParam, lParam);
     PlatMessage taken;
     ASSERT_TRUE(PlatPeekMessage(&taken));
@@ -45,7 +46,7 @@ class WinProc : public ::testing::Test {
     PlatDispatchMessage(&taken);
   }
   void Send(uint32_t message, uint32_t wParam = 0, uint32_t lParam = 0) {
-    Send(window, message, wParam, lParam);
+    SendTo(window, message, wParam, lParam);
   }
 
   uintptr_t window = 0;
@@ -120,7 +121,7 @@ TEST_F(WinProc, HookTakesOverTheQuitHandling) {
   SetMessageHook(nullptr);  // none removes it
   QuitRequested = 0;
   ASSERT_TRUE(OpenVideo(320, 256, ModeWindow));
-  Send(VideoWindow(), WM_KEYUP, VK_ESCAPE);
+  SendTo(VideoWindow(), WM_KEYUP, VK_ESCAPE);
   EXPECT_EQ(QuitRequested, 1u);
   EXPECT_EQ(HookCalls, 3);
 }
@@ -130,17 +131,17 @@ TEST_F(WinProc, MessagesForAnotherWindowAreOnlyPassedOn) {
   ASSERT_NE(other, 0u);
   ASSERT_NE(other, window);
   ASSERT_EQ(VideoWindow(), window);
-  Send(window, WM_MOUSEMOVE, 1, 2);
+  SendTo(window, WM_MOUSEMOVE, 1, 2);
   WindowActive = 1;
   for (uint32_t message : {WM_KEYUP, WM_RBUTTONUP, WM_KILLFOCUS, WM_SETFOCUS}) {
-    Send(other, message, VK_ESCAPE, 9);
+    SendTo(other, message, VK_ESCAPE, 9);
   }
   EXPECT_EQ(QuitRequested, 0u);
   EXPECT_EQ(WindowActive, 1u);
   EXPECT_EQ(CurrentMessage.window, window);
   EXPECT_EQ(CurrentMessage.message, WM_MOUSEMOVE);
   EXPECT_EQ(FakeCount("DefWindowProc"), 5u);
-  Send(other, WM_CLOSE);
+  SendTo(other, WM_CLOSE);
   EXPECT_EQ(QuitRequested, 0u);
   EXPECT_FALSE(FakeWindowExists(other));
   EXPECT_TRUE(FakeWindowExists(window));

@@ -68,14 +68,20 @@ MMRESULT WINAPI FakeClose(HWAVEOUT) { return MMSYSERR_NOERROR; }
 }  // namespace
 
 // The import slots the library's calls go through, filled with the fakes
-// instead of winmm.dll's functions (this program does not link winmm).
+// instead of winmm.dll's functions (this program does not link winmm). A
+// slot's symbol is "__imp_name" on 64 bits and "__imp__name@bytes" on 32.
+#if defined(__i386__)
+#define QZ_IMPORT_SLOT(name, bytes) __asm__("__imp__" #name "@" #bytes)
+#else
+#define QZ_IMPORT_SLOT(name, bytes) __asm__("__imp_" #name)
+#endif
 extern "C" {
-void* __imp_waveOutOpen = reinterpret_cast<void*>(&FakeOpen);
-void* __imp_waveOutPrepareHeader = reinterpret_cast<void*>(&FakePrepare);
-void* __imp_waveOutUnprepareHeader = reinterpret_cast<void*>(&FakeUnprepare);
-void* __imp_waveOutWrite = reinterpret_cast<void*>(&FakeWrite);
-void* __imp_waveOutReset = reinterpret_cast<void*>(&FakeReset);
-void* __imp_waveOutClose = reinterpret_cast<void*>(&FakeClose);
+void* OpenSlot QZ_IMPORT_SLOT(waveOutOpen, 24) = reinterpret_cast<void*>(&FakeOpen);
+void* PrepareSlot QZ_IMPORT_SLOT(waveOutPrepareHeader, 12) = reinterpret_cast<void*>(&FakePrepare);
+void* UnprepareSlot QZ_IMPORT_SLOT(waveOutUnprepareHeader, 12) = reinterpret_cast<void*>(&FakeUnprepare);
+void* WriteSlot QZ_IMPORT_SLOT(waveOutWrite, 12) = reinterpret_cast<void*>(&FakeWrite);
+void* ResetSlot QZ_IMPORT_SLOT(waveOutReset, 4) = reinterpret_cast<void*>(&FakeReset);
+void* CloseSlot QZ_IMPORT_SLOT(waveOutClose, 4) = reinterpret_cast<void*>(&FakeClose);
 }
 
 namespace {
