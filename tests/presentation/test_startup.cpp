@@ -84,11 +84,11 @@ void ExpectShutdown(uint32_t code) {
 // A start-up that failed with `code` before the music: the program file
 // opened `opens` times and closed again, `blits` frames presented, no tick
 // timer, no sound library, and the shutdown in its order.
-void ExpectEndedBeforeTheMusic(uint32_t code, size_t opens, size_t blits) {
+void ExpectEndedBeforeTheMusic(uint32_t code, size_t opens, size_t blits, size_t timerEvents = 0) {
   EXPECT_EQ(FakeCount("FileOpen"), opens);
   EXPECT_EQ(FakeFileOpenCount(), 0);
   EXPECT_EQ(FakeCount("BitBlt"), blits);
-  EXPECT_EQ(FakeCount("TimerSetEvent"), 0u);
+  EXPECT_EQ(FakeCount("TimerSetEvent"), timerEvents);
   EXPECT_EQ(SoundLibraryLoads(), 0u);
   ExpectShutdown(code);
 }
@@ -191,17 +191,20 @@ TEST(StartupFailure, AMissingOrUnusableProgramFileEndsWithSeven) {
 }
 
 TEST(StartupFailure, ATimerThatDoesNotStartEndsWithThree) {
-  for (bool capsFail : {true, false}) {
-    SCOPED_TRACE(capsFail ? "no capabilities" : "resolution refused");
+  enum class Refused { Caps, Resolution, Event };
+  for (Refused what : {Refused::Caps, Refused::Resolution, Refused::Event}) {
+    SCOPED_TRACE(static_cast<int>(what));
     SimReset(With(Windowed));
-    if (capsFail) {
+    if (what == Refused::Caps) {
       FakeTimerSetCaps(false, 0, 0);
-    } else {
+    } else if (what == Refused::Resolution) {
       FakeTimerSetBeginPeriodResult(false);
+    } else {
+      FakeTimerSetEventResult(0);
     }
     EXPECT_EQ(SimRunMain(), ErrorTickTimer);
     // The content was loaded under the loading picture.
-    ExpectEndedBeforeTheMusic(ErrorTickTimer, 2, 1);
+    ExpectEndedBeforeTheMusic(ErrorTickTimer, 2, 1, what == Refused::Event ? 1 : 0);
   }
 }
 

@@ -108,14 +108,15 @@ TEST(TickTimerStart, BoundsAreInclusiveAndCompareSigned) {
   EXPECT_EQ(FakeCount("TimerBeginPeriod"), 0u);
 }
 
-TEST(TickTimerStart, AnEventThatDoesNotStartGoesUnnoticed) {
+TEST(TickTimerStart, AnEventThatDoesNotStartReportsFalseAndGivesTheResolutionBack) {
   FakeReset();
   FakeTimerSetEventResult(0);
-  EXPECT_TRUE(StartTickTimer(TickResolution, TickInterval));
-  // Stopping then finds no event and keeps the resolution period.
+  EXPECT_FALSE(StartTickTimer(TickResolution, TickInterval));
+  EXPECT_EQ(FakeCount("TimerEndPeriod"), 1u);
+  // Stopping then finds no event and gives nothing back twice.
   StopTickTimer();
   EXPECT_EQ(FakeCount("TimerKillEvent"), 1u);
-  EXPECT_EQ(FakeCount("TimerEndPeriod"), 0u);
+  EXPECT_EQ(FakeCount("TimerEndPeriod"), 1u);
 }
 
 TEST_F(TickTimer, FirstCallOnePeriodAfterArmingThenEveryPeriod) {
