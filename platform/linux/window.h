@@ -4,7 +4,7 @@
 #pragma once
 #include "platform/common/bitmap.h"
 #include "platform/common/present.h"
-#include "platform/linux/present.h"
+#include "platform/linux/renderer_choice.h"
 
 #include <SDL.h>
 
