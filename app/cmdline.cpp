@@ -1,6 +1,7 @@
 // The command line.
 #include "app/cmdline.h"
 
+#include "base/frame.h"
 #include "platform/plat_system.h"
 
 namespace {
@@ -11,12 +12,12 @@ struct OptionRow {
   DisplayRequest request;
 };
 constexpr OptionRow OptionRows[] = {
-    {"/w", {320, 256, ModeWindow}},
-    {"/16", {320, 240, 16}},
-    {"/15", {320, 240, 15}},
-    {"/24", {320, 240, 24}},
+    {"/w", {FrameWidth, FrameHeight + FrameWindowCaptionRows, ModeWindow}},
+    {"/16", {FrameWidth, FrameHeight, 16}},
+    {"/15", {FrameWidth, FrameHeight, 15}},
+    {"/24", {FrameWidth, FrameHeight, 24}},
 };
-constexpr DisplayRequest AutomaticRequest = {320, 240, ModeAutomatic};
+constexpr DisplayRequest AutomaticRequest = {FrameWidth, FrameHeight, ModeAutomatic};
 
 }  // namespace
 

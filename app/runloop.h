@@ -15,5 +15,6 @@ extern void (*FrameHook)();
 void RunLoop();
 
 // The same loop with the inactive-pause flag given, so both settings can be
-// exercised; RunLoop passes PauseWhenInactive.
+// exercised; RunLoop passes PauseWhenInactive. It completes the run loop's
+// interface: nothing else in this program calls it; the tests do.
 void RunLoopPausing(uint32_t pauseWhenInactive);

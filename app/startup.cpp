@@ -19,6 +19,8 @@
 // Zero at process start; whatever the music item leaves free stays zero.
 uint8_t MusicBuffer[MusicBufferBytes];
 
+const SceneEntry* PresentationScenes = SceneTable;
+
 namespace {
 
 constexpr uint32_t FrameBitsPerPixel = 32;
@@ -91,7 +93,7 @@ bool StartPresentation() {
   if (!ShowLoadingScreen()) {
     return false;
   }
-  InstallSceneTable(SceneTable);
+  InstallSceneTable(PresentationScenes);
   if (!LoadContent()) {
     return false;
   }
@@ -108,18 +110,28 @@ bool StartPresentation() {
 
 void ExitWithSystemError() { PlatExitProcess(SystemError); }
 
-void ShutdownPresentation() {
+bool PlayPresentation() {
+  if (!StartPresentation()) {
+    return false;
+  }
+  RunLoop();
+  SoundStop();
+  return true;
+}
+
+void StopPresentation() {
   StopTickTimer();
   SoundClose();
-  ReleaseFrameBuffer();
+  ReleaseFrameContext();
   CloseVideo();
+}
+
+void ShutdownPresentation() {
+  StopPresentation();
   ExitWithSystemError();
 }
 
 void QuillwaveMain() {
-  if (StartPresentation()) {
-    RunLoop();
-    SoundStop();
-  }
+  PlayPresentation();
   ShutdownPresentation();
 }

@@ -1,8 +1,11 @@
 // Start-up and shutdown: the one straight sequence from the entry point to
 // the exit code, split into steps that other programs (a capture tool that
-// renders the presentation on a virtual clock) can reuse.
+// renders the presentation on a virtual clock, the timing tools, the test
+// harness) call instead of copies of their own.
 #pragma once
 #include <cstdint>
+
+struct SceneEntry;
 
 // The MP3 music (item 3), decoded to its beginning; the zero fill behind it
 // is handed to the sound library with it.
@@ -19,15 +22,27 @@ bool ShowLoadingScreen();
 // refused.
 bool LoadContent();
 
+// The scene table start-up installs: the script's. A tool or a test may put
+// a table of its own (the script's rows with wrapped routines) in its place
+// before start-up; nothing in this system does.
+extern const SceneEntry* PresentationScenes;
+
 // Start-up up to the run loop: window, frame, loading picture, scene table,
 // content, fade table, scroll position, tick timer, sound library, music.
 // False at the first failing step, with its SystemError recorded.
 bool StartPresentation();
 
-// The shutdown path, the same after a normal end and after any failure:
-// stops the tick timer so no slot routine runs while the video closes,
-// closes the sound library, releases the frame, closes the video and ends
-// the process with SystemError.
+// Start-up, then the run loop until it ends and the stop of playback after
+// it. False when start-up failed (SystemError says where).
+bool PlayPresentation();
+
+// The shutdown path without the process exit, the same after a normal end
+// and after any failure: stops the tick timer so no slot routine runs while
+// the video closes, closes the sound library, releases the frame's context
+// and closes the video.
+void StopPresentation();
+
+// StopPresentation, then the process ends with SystemError.
 [[noreturn]] void ShutdownPresentation();
 
 // Ends the process with SystemError as its exit code.

@@ -18,6 +18,8 @@ extern uint32_t WindowActive;        // 1 after focus gained, 0 after focus lost
 extern WindowMessage CurrentMessage; // last message for the demo window
 extern void (*MessageHook)();        // replaces the built-in quit handling
 
+// Installs MessageHook. It completes the service layer's interface: nothing
+// in this program installs a hook; the tests do.
 void SetMessageHook(void (*hook)());
 
 // Called for every message the layer dispatches; returns the default result.

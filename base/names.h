@@ -32,4 +32,6 @@ struct SystemId {
   uint32_t platform;  // 0x57494E58, 'WINX'
   uint32_t version;   // 0x1080E
 };
+// It completes the service layer's interface: nothing in this program calls
+// it; the tests do.
 constexpr SystemId GetSystemId() { return SystemId{0x57494E58, 0x1080E}; }

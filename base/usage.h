@@ -8,7 +8,7 @@
 /* X(option, effect); the empty option is the start with none. */
 #define QZ_OPTIONS(X)                                                    \
   X("", "exclusive full screen, the colour depth chosen automatically") \
-  X("/w", "a 320x240 window on the desktop")                            \
+  X("/w", "a window showing the 320x240 picture times the desktop's whole scale factor")  \
   X("/16", "full screen at 16 bits per pixel")                          \
   X("/15", "full screen at 15 bits per pixel")                          \
   X("/24", "full screen at 24 bits per pixel")

@@ -1,12 +1,10 @@
 // Drawing: the frame, the content pictures, the blits, the scroller with its
 // flicker, and the random generator behind the flicker.
 #pragma once
+#include "base/frame.h"
+
 #include <atomic>
 #include <cstdint>
-
-constexpr uint32_t FrameWidth = 320;
-constexpr uint32_t FrameHeight = 240;
-constexpr uint32_t FramePixels = FrameWidth * FrameHeight;     // 76,800
 constexpr uint32_t WideWidth = 3200;
 constexpr uint32_t WidePixels = WideWidth * FrameHeight;       // 768,000
 constexpr uint32_t ScrollEnd = WideWidth - FrameWidth;         // 2,880
@@ -26,7 +24,7 @@ struct PictureSet {
 };
 extern PictureSet Pictures;
 
-// The frame everything is drawn into: 320 x 240 pixels 0x00RRGGBB, set by
+// The frame everything is drawn into: FrameWidth x FrameHeight pixels 0x00RRGGBB, set by
 // start-up to the pixel memory the video layer made.
 extern uint32_t* FrameBuffer;
 

@@ -7,6 +7,7 @@
 // the picture pixels it covers; at sizes above the square's 240 pixels, the
 // one it lies on.
 // Usage: qz_icon PALETTE PICTURE OUT.png [OUT.ico] [--web DIR]
+#include "base/frame.h"
 #include "content/lib/le_bytes.h"
 #include "content/lib/pngwrite.h"
 #include "platform/plat_bitmap.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-constexpr uint32_t PictureWidth = 320;
-constexpr uint32_t PictureHeight = 240;
+constexpr uint32_t PictureWidth = FrameWidth;     // the opening picture's size
+constexpr uint32_t PictureHeight = FrameHeight;
 constexpr uint32_t PaletteBytes = 1024;
 constexpr uint32_t PackageIconSize = 128;
 constexpr uint32_t SquareLeft = (PictureWidth - PictureHeight) / 2;

@@ -66,7 +66,7 @@ void PrintRoffList(const Row* rows, size_t count, bool boldNames) {
   }
 }
 
-// The --help lines: "  /w      a 320x240 window on the desktop".
+// The --help lines: "  /w      a window showing the 320x240 picture times the desktop's whole scale factor".
 void PrintHelp() {
   for (const Row& row : OptionRows) {
     const char* name = row.name[0] == '\0' ? "(none)" : row.name;

@@ -98,7 +98,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
 // copies into for the rest of the run. Not examined.
 uintptr_t PlatGetDC(uintptr_t window);
 
-// Called by ReleaseFrameBuffer with the window and a device context. Gives a
+// Called by ReleaseFrameContext with the window and a device context. Gives a
 // window's device context back; any other context is left alone. Not examined.
 int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc);
 

@@ -10,6 +10,7 @@
 // device's or the silent one) shares the channel and song tables with it
 // under SoundMixLock, which the mixer holds only while it mixes one block.
 #include "soundlib/core.h"
+#include "platform/common/thread.h"
 #include "soundlib/silent.h"
 
 #include <atomic>
@@ -222,7 +223,11 @@ Sample* LoadMpeg(int index, const void* data, size_t length) {
     s->done.store(true, std::memory_order_release);
     return s;
   }
-  s->worker = std::thread(DecodeRest, s);
+  // Without a thread of its own the rest is decoded here: the load takes
+  // longer, but the music is whole.
+  if (!CommonThreadStart(s->worker, DecodeRest, s)) {
+    DecodeRest(s);
+  }
   return s;
 }
 
@@ -254,8 +259,9 @@ bool SoundInitialised() { return Initialised; }
 // --- the sample family's entry points and the library's own -----------------
 
 // Opens output at `mixRate` with up to `maxChannels` software channels.
-// Returns 1 on success, 0 when the arguments are unusable or the library is
-// already initialised. A missing audio device is not a failure.
+// Returns 1 on success, 0 when the arguments are unusable, the library is
+// already initialised or no output can run (not even the silent one, when
+// the system refuses it a thread). A missing audio device is not a failure.
 extern "C" int QZ_SOUNDAPI FSOUND_Init(int mixRate, int maxChannels, unsigned int flags) {
   if (Initialised || mixRate < MinRate || mixRate > MaxRate || maxChannels < 1) {
     return 0;
@@ -267,7 +273,9 @@ extern "C" int QZ_SOUNDAPI FSOUND_Init(int mixRate, int maxChannels, unsigned in
     ch.active = false;
     ch.position.store(0);
   }
-  SoundOutputsStart(mixRate);
+  if (!SoundOutputsStart(mixRate)) {
+    return 0;
+  }
   Initialised = true;
   return 1;
 }

@@ -4,6 +4,7 @@
 #include "soundlib/silent.h"
 
 #include "soundlib/core.h"
+#include "platform/common/thread.h"
 
 #include <atomic>
 #include <chrono>
@@ -33,22 +34,26 @@ void SilentOutput(SteadyClock::time_point origin, int rate) {
   }
 }
 
-void StartSilentOutput(SteadyClock::time_point origin) {
+bool StartSilentOutput(SteadyClock::time_point origin, int rate) {
   SilentQuit.store(false);
-  SilentThread = std::thread(SilentOutput, origin, SoundMixRate());
+  return CommonThreadStart(SilentThread, SilentOutput, origin, rate);
 }
 
 }  // namespace
 
-void SoundOutputsStart(int rate) {
+bool SoundOutputsStart(int rate) {
   DeviceOpen = SoundOutputOpen(rate);
   if (DeviceOpen) {
-    return;
+    return true;
+  }
+  if (!StartSilentOutput(SteadyClock::now(), rate)) {
+    std::fprintf(stderr, "fmod.dll: no audio device (%s) and no thread for a silent output\n", SoundOutputError());
+    return false;
   }
   if (!SilentNoticeGiven.exchange(true)) {
     std::fprintf(stderr, "fmod.dll: no audio device (%s); playing to a silent output\n", SoundOutputError());
   }
-  StartSilentOutput(SteadyClock::now());
+  return true;
 }
 
 void SoundOutputsStop() {
@@ -72,7 +77,13 @@ void SoundOutputCheck() {
   }
   SoundOutputClose();  // returns once the device no longer mixes
   DeviceOpen = false;
-  std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
   int64_t last = LastMixAt.load(std::memory_order_relaxed);
-  StartSilentOutput(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now());
+  // Without a thread for it the positions stand still, as they would with
+  // the device gone and nothing in its place.
+  if (StartSilentOutput(last != 0 ? SteadyClock::time_point(SteadyClock::duration(last)) : SteadyClock::now(),
+                        SoundMixRate())) {
+    std::fprintf(stderr, "fmod.dll: the audio device went away; playing on to a silent output\n");
+  } else {
+    std::fprintf(stderr, "fmod.dll: the audio device went away and no thread is left for a silent output\n");
+  }
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 // Opens the system's device at `rate`; without one, says so once per
-// process and starts the silent output, which keeps time from now.
-void SoundOutputsStart(int rate);
+// process and starts the silent output, which keeps time from now. False
+// when neither runs (no device, and no thread for the silent output).
+bool SoundOutputsStart(int rate);
 
 // Stops whichever output runs; returns once SoundMix is no longer called.
 void SoundOutputsStop();

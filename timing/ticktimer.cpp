@@ -73,8 +73,13 @@ bool StartTickTimer(uint32_t resolution, uint32_t interval) {
   if (!PlatTimerBeginPeriod(Resolution)) {
     return false;
   }
-  // A failed start of the event itself is not detected: no tick will come.
+  // An event that does not start would leave the presentation without a
+  // tick, a black screen that ends with 0: it fails the start instead.
   EventId = PlatTimerSetEvent(Interval, TickRoutine);
+  if (EventId == 0) {
+    PlatTimerEndPeriod(Resolution);
+    return false;
+  }
   return true;
 }
 

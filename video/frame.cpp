@@ -93,7 +93,7 @@ void PresentFrame() {
   }
 }
 
-void ReleaseFrameBuffer() {
+void ReleaseFrameContext() {
   if (MemoryDC == 0) {
     return;
   }

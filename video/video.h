@@ -21,9 +21,14 @@ void SetWindowProcedure(PlatWindowProcedure procedure);
 
 // False after recording SystemError 1, 2 or 5.
 bool OpenVideo(uint32_t width, uint32_t height, int32_t modeRequest);
+// As OpenVideo, with the primary-surface presentation. It completes the
+// video device's interface: nothing in this program calls it; the tests do.
 bool OpenVideoSurface(uint32_t width, uint32_t height, int32_t modeRequest);
 void CloseVideo();
 
+// What the last automatic choice found (0 and 0 if none ran). It completes
+// the service layer's interface: nothing in this program calls it; the
+// tests do.
 struct ChosenMode {
   uint32_t depth;
   uint32_t refresh;
@@ -36,8 +41,11 @@ uintptr_t VideoWindow();
 // The pixel memory of the frame, or null after recording SystemError 4.
 uint32_t* CreateFrameBuffer(uint32_t width, uint32_t height, uint32_t bitsPerPixel);
 void PresentFrame();
-void ReleaseFrameBuffer();
+// Gives the frame's memory device context back to the window. The pixel
+// memory itself is never given back: it lasts until the process ends.
+void ReleaseFrameContext();
 
 // A stretched copy of the whole frame onto (0, 0) of the given device context,
-// width x height pixels. PresentFrame never uses it.
+// width x height pixels. It completes the presentation's interface: neither
+// PresentFrame nor anything else in this program calls it; the tests do.
 void StretchFrame(uintptr_t destination, uint32_t width, uint32_t height);

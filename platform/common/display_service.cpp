@@ -14,7 +14,7 @@ constexpr uint32_t PaletteDepth = 8;
 }  // namespace
 
 bool CommonModeOffered(uint32_t width, uint32_t height, uint32_t depth) {
-  if (width != CommonModeWidth || height != CommonModeHeight) {
+  if (width != FrameWidth || height != FrameHeight) {
     return false;
   }
   for (uint32_t d : CommonModeDepths) {
@@ -55,9 +55,9 @@ bool CommonRealModesUsable(const uint32_t* real, uint32_t count) {
 
 void CommonDescribePrimarySurface(PlatSurfaceDesc* description, uint32_t* memory) {
   description->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE | DDSD_PIXELFORMAT;
-  description->dwWidth = CommonModeWidth;
-  description->dwHeight = CommonModeHeight;
-  description->lPitch = static_cast<int32_t>(CommonModeWidth * SurfaceBytesPerPixel);
+  description->dwWidth = FrameWidth;
+  description->dwHeight = FrameHeight;
+  description->lPitch = static_cast<int32_t>(FrameWidth * SurfaceBytesPerPixel);
   description->lpSurface = memory;
   description->ddpfPixelFormat = PlatPixelFormat{DDPF_RGB, SurfaceDepth};
 }

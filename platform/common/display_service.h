@@ -2,12 +2,11 @@
 // modes they offer, the primary surface they lock and how they are created
 // and found by name.
 #pragma once
+#include "base/frame.h"
 #include "platform/plat_display.h"
 
 #include <cstdint>
 
-constexpr uint32_t CommonModeWidth = 320;
-constexpr uint32_t CommonModeHeight = 240;
 constexpr uint32_t CommonModeDepths[] = {15, 16, 24, 32};
 
 bool CommonModeOffered(uint32_t width, uint32_t height, uint32_t depth);

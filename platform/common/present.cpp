@@ -66,3 +66,7 @@ int32_t CommonDpiFactor(int32_t dpi) {
   int32_t factor = (dpi + CommonBaseDpi / 2) / CommonBaseDpi;
   return std::max(1, factor);
 }
+
+CommonSize CommonFramedClient(int32_t width, int32_t height) {
+  return CommonSize{std::max(1, width), std::max(1, height - static_cast<int32_t>(FrameWindowCaptionRows))};
+}

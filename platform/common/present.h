@@ -3,6 +3,8 @@
 // picture lands in an output of any size. Plain arithmetic on a monotonic
 // nanosecond clock, shared by the Linux and Windows layers.
 #pragma once
+#include "base/frame.h"
+
 #include <cstdint>
 
 // The display's refresh rate when it gives none.
@@ -64,3 +66,19 @@ constexpr int32_t CommonBaseDpi = 96;
 // The whole factor closest to a monitor's scale of `dpi` (1 at 96 dots per
 // inch, 2 at 192, 1 at 120 = 125%, 2 at 144 = 150%); 1 for an unknown 0.
 int32_t CommonDpiFactor(int32_t dpi);
+
+// A window with a caption is asked for at its outer size as the desktop of
+// the year 2000 measured it: the caption and borders took
+// FrameWindowCaptionRows of it (base/frame.h), and the client area left was
+// the picture's size. Decorations now differ from desktop to desktop, so
+// the backends give the client area that picture-sized part, times the
+// desktop's whole factor, and let the decorations come on top.
+
+struct CommonSize {
+  int32_t width;
+  int32_t height;
+};
+
+// The client area, before the desktop's factor, of a window with a caption
+// asked for at `width` x `height` outer; at least 1 x 1.
+CommonSize CommonFramedClient(int32_t width, int32_t height);

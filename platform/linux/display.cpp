@@ -12,8 +12,8 @@
 
 namespace {
 
-constexpr uint32_t ModeWidth = CommonModeWidth;
-constexpr uint32_t ModeHeight = CommonModeHeight;
+constexpr uint32_t ModeWidth = FrameWidth;
+constexpr uint32_t ModeHeight = FrameHeight;
 
 // The one display object's state. Main thread only.
 uintptr_t ExclusiveWindow = 0;  // the window that took the screen, 0 for none

@@ -101,6 +101,14 @@ bool LinuxVideoReady() {
 
 bool LinuxVideoStarted() { return Video == VideoStart::Ready; }
 
+int32_t LinuxDesktopFactor() {
+  float horizontal = 0;
+  if (!LinuxVideoStarted() || SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) != 0) {
+    return 1;
+  }
+  return CommonDpiFactor(static_cast<int32_t>(horizontal + 0.5f));
+}
+
 bool LinuxWindowOpen(LinuxWindow* w, const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t flags) {
   w->sdl = SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);

@@ -5,6 +5,7 @@
 #include "platform/plat_timer.h"
 
 #include "platform/common/clock.h"
+#include "platform/common/thread.h"
 #include "platform/linux/timer.h"
 
 #include <atomic>
@@ -82,7 +83,10 @@ uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
       NextEventId = 1;
     }
     e.id.store(id, std::memory_order_release);
-    e.thread = std::thread(RunEvent, &e, id, static_cast<uint64_t>(interval) * NsPerMs, callback);
+    if (!CommonThreadStart(e.thread, RunEvent, &e, id, static_cast<uint64_t>(interval) * NsPerMs, callback)) {
+      e.id.store(0, std::memory_order_release);
+      return 0;
+    }
     return id;
   }
   return 0;

@@ -67,20 +67,20 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   }
   *w = LinuxWindow{};
   w->framed = (style & WS_CAPTION) == WS_CAPTION;
-  // The decorations are unknown until the window is shown, so the client
-  // starts at the outer size asked for.
+  CommonSize client = w->framed ? CommonFramedClient(width, height) : CommonSize{width, height};
+  w->clientWidth = client.width;
+  w->clientHeight = client.height;
+  w->factor = w->framed ? LinuxDesktopFactor() : 1;
   // A window on the desktop may be resized; the picture then scales.
   uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
                                                   : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
-  if (!LinuxWindowOpen(w, title, x, y, width, height, flags)) {
+  if (!LinuxWindowOpen(w, title, x, y, client.width * w->factor, client.height * w->factor, flags)) {
     return 0;
   }
   w->used = true;
   w->classIndex = classIndex;
-  w->outerWidth = width;
-  w->outerHeight = height;
   LinuxPictureSetDepth(w, 32);
-  LinuxPictureMake(w, width, height);
+  LinuxPictureMake(w, client.width, client.height);
   return LinuxWindowHandle(w);
 }
 
@@ -106,20 +106,6 @@ bool PlatShowWindow(uintptr_t window, int32_t command) {
   SDL_ShowWindow(w->sdl);
   SDL_RaiseWindow(w->sdl);
   SDL_SetWindowInputFocus(w->sdl);
-  if (w->framed && !w->fullScreen) {
-    // Now the decorations can be known: the outer size becomes the one asked
-    // for. Copies grow the client again if it is too small for them.
-    int top = 0;
-    int left = 0;
-    int bottom = 0;
-    int right = 0;
-    if (SDL_GetWindowBordersSize(w->sdl, &top, &left, &bottom, &right) == 0 && top + left + bottom + right > 0) {
-      int32_t width = std::max(1, w->outerWidth - left - right);
-      int32_t height = std::max(1, w->outerHeight - top - bottom);
-      SDL_SetWindowSize(w->sdl, width, height);
-      LinuxPictureMake(w, width, height);
-    }
-  }
   LinuxPictureShow(w);
   return true;
 }

@@ -4,7 +4,7 @@
 #pragma once
 #include "platform/common/bitmap.h"
 #include "platform/common/present.h"
-#include "platform/linux/present.h"
+#include "platform/linux/renderer_choice.h"
 
 #include <SDL.h>
 
@@ -21,8 +21,9 @@ struct LinuxWindow {
   int32_t pictureHeight;
   int classIndex;
   bool framed;             // a window on the desktop, with caption and border
-  int32_t outerWidth;      // the size asked for, decorations included
-  int32_t outerHeight;
+  int32_t clientWidth;     // the client area out of full screen, before the factor: the
+  int32_t clientHeight;    // size asked for, less the year-2000 caption and borders if framed
+  int32_t factor;          // the desktop's whole factor for a framed window, else 1
   bool fullScreen;         // covers the screen, showing a display mode scaled up
   uint8_t level[3][256];   // shown value of each red, green, blue value at the depth
   bool fullColour;         // the depth shows every value as it is
@@ -51,6 +52,10 @@ bool LinuxVideoReady();
 
 // Whether SDL's video has started; never tries to start it.
 bool LinuxVideoStarted();
+
+// The whole factor of the first display's scale (CommonDpiFactor); 1 when
+// the display does not say.
+int32_t LinuxDesktopFactor();
 
 // Makes the SDL window of `window` with `flags` and the renderer that suits
 // the machine; sets sdl, renderer and synced. False, with nothing left

@@ -13,7 +13,7 @@
 namespace {
 
 // The canvas is the mode's picture.
-static_assert(WebFrameWidth == CommonModeWidth && WebFrameHeight == CommonModeHeight);
+static_assert(FrameWidth == FrameWidth && FrameHeight == FrameHeight);
 // Browsers draw animation frames at the display's rate, which the page
 // cannot read; this is the rate nearly every display runs at.
 constexpr uint32_t AssumedRefresh = 60;
@@ -23,7 +23,7 @@ bool Exclusive = false;   // a window took the screen
 uint32_t ModeDepth = 0;   // bits per pixel of the mode on the screen, 0 for none
 // The primary surface's memory: 32-bit 0x00RRGGBB values at every depth, as
 // the frame has them; shown at the mode's depth on unlock.
-uint32_t SurfaceMemory[WebFrameWidth * WebFrameHeight];
+uint32_t SurfaceMemory[FrameWidth * FrameHeight];
 
 int32_t SetCooperativeLevel(PlatDisplay*, uintptr_t window, uint32_t flags) {
   if (window == 0) {
@@ -38,13 +38,13 @@ int32_t EnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern,
   if (callback == nullptr) {
     return DDERR_GENERIC;
   }
-  if (pattern != nullptr && (((pattern->dwFlags & DDSD_WIDTH) != 0 && pattern->dwWidth != WebFrameWidth) ||
-                             ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != WebFrameHeight))) {
+  if (pattern != nullptr && (((pattern->dwFlags & DDSD_WIDTH) != 0 && pattern->dwWidth != FrameWidth) ||
+                             ((pattern->dwFlags & DDSD_HEIGHT) != 0 && pattern->dwHeight != FrameHeight))) {
     return DD_OK;
   }
   uint32_t refresh = (flags & DDEDM_REFRESHRATES) != 0 ? AssumedRefresh : 0;
   for (uint32_t depth : CommonModeDepths) {
-    PlatSurfaceDesc mode = CommonDisplayMode(WebFrameWidth, WebFrameHeight, depth, refresh);
+    PlatSurfaceDesc mode = CommonDisplayMode(FrameWidth, FrameHeight, depth, refresh);
     if (callback(&mode, context) != DDENUMRET_OK) {
       break;
     }

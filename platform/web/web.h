@@ -5,10 +5,9 @@
 // ticks run on the same thread at those points, every tick that the clock
 // says is due, in order. The JavaScript half is library.js.
 #pragma once
-#include <cstdint>
+#include "base/frame.h"
 
-constexpr uint32_t WebFrameWidth = 320;   // the canvas, in pixels
-constexpr uint32_t WebFrameHeight = 240;
+#include <cstdint>
 
 // Runs every tick that has fallen due by the clock, in order, and starts a
 // new slice of work (system.cpp).

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint32_t CanvasPixels = WebFrameWidth * WebFrameHeight;
+constexpr uint32_t CanvasPixels = FrameWidth * FrameHeight;
 constexpr uint8_t Opaque = 255;
 
 // What the canvas shows. Main thread only.
@@ -39,7 +39,7 @@ void Show() {
     out[2] = static_cast<uint8_t>(p);
     out[3] = Opaque;
   }
-  qz_web_paint(CanvasBytes, static_cast<int>(WebFrameWidth), static_cast<int>(WebFrameHeight));
+  qz_web_paint(CanvasBytes, static_cast<int>(FrameWidth), static_cast<int>(FrameHeight));
 }
 
 }  // namespace
@@ -53,8 +53,8 @@ void WebWaitForFrame() {
 // Puts a picture on the canvas outside any copy (the display service's
 // surface); the pixels are 0x00RRGGBB, rows top-down, canvas-sized.
 void WebShowPicture(const uint32_t* pixels) {
-  constexpr int32_t Width = WebFrameWidth;
-  constexpr int32_t Height = WebFrameHeight;
+  constexpr int32_t Width = FrameWidth;
+  constexpr int32_t Height = FrameHeight;
   CommonImage image{pixels, Width, Height, false};
   CommonStretch copy{0, 0, Width, Height, 0, 0, Width, Height};
   UseDepth(WebModeDepth());
@@ -76,8 +76,8 @@ void CommonWindowPointer(bool shown) { qz_web_show_pointer(shown ? 1 : 0); }
 // no frame wait came before waits for the next animation frame itself.
 // Whatever size the window was made, its client area is the canvas.
 bool CommonWindowPresent(const CommonImage& image, const CommonStretch& copy, int32_t width, int32_t height) {
-  constexpr int32_t CanvasWidth = WebFrameWidth;
-  CommonClip clip = CommonClipStretch(copy, CanvasWidth, WebFrameHeight);
+  constexpr int32_t CanvasWidth = FrameWidth;
+  CommonClip clip = CommonClipStretch(copy, CanvasWidth, FrameHeight);
   if (CommonClipEmpty(clip)) {
     return false;
   }

@@ -40,8 +40,8 @@ struct ModeVisit {
 // What is on the screen.
 enum class ModeKind { None, Real, StandIn };
 
-constexpr uint32_t ModeWidth = CommonModeWidth;
-constexpr uint32_t ModeHeight = CommonModeHeight;
+constexpr uint32_t ModeWidth = FrameWidth;
+constexpr uint32_t ModeHeight = FrameHeight;
 constexpr uint32_t RealDepthRoom = 16;
 
 // The adapter's state: one display object and one primary surface, the

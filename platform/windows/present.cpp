@@ -66,7 +66,11 @@ bool MakePicture() {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr || bits == nullptr) {
+  if (bitmap == nullptr) {
+    return false;
+  }
+  if (bits == nullptr) {
+    DeleteObject(bitmap);
     return false;
   }
   PictureDC = CreateCompatibleDC(nullptr);

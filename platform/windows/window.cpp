@@ -5,6 +5,7 @@
 // remembers the full values for the default handling.
 #include "platform/plat_window.h"
 
+#include "platform/common/present.h"
 #include "platform/common/window_class.h"
 #include "platform/windows/screen.h"
 
@@ -134,13 +135,16 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
   WindowsDeclareDpiAwareness();
-  // A window on the desktop gets the size asked for as its client area, at
-  // the monitor's scale; it may be resized and maximised, the picture
-  // scaling with it.
+  // A window on the desktop gets the picture-sized part of the size asked
+  // for as its client area (CommonFramedClient), at the monitor's scale; it
+  // may be resized and maximised, the picture scaling with it.
   bool framed = (style & WS_CAPTION) == WS_CAPTION;
-  int32_t clientWidth = width;
-  int32_t clientHeight = height;
+  CommonSize client = CommonFramedClient(width, height);
+  int32_t clientWidth = client.width;
+  int32_t clientHeight = client.height;
   if (framed) {
+    width = clientWidth;
+    height = clientHeight;
     WindowsFramedSize(extendedStyle, &style, &width, &height);
   }
   HWND window = CreateWindowExA(extendedStyle, className, title, style, x, y, width, height, nullptr, nullptr,

@@ -3,6 +3,7 @@
 // hands it back, so positions count what was handed to the device. A write
 // the device refuses (its driver gone) ends the feeder: the device is lost.
 #include "soundlib/core.h"
+#include "platform/common/thread.h"
 
 #include <atomic>
 #include <thread>
@@ -86,7 +87,11 @@ bool SoundOutputOpen(int rate) {
   }
   FeederQuit.store(false);
   Lost.store(false);
-  Feeder = std::thread(Feed);
+  if (!CommonThreadStart(Feeder, Feed)) {
+    Release();
+    Error = "no thread for the feeder";
+    return false;
+  }
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include "archive/archive.h"
 #include "tests/archive/archive_test_util.h"
 #include "tests/archive/reference_decoder.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -268,7 +269,7 @@ class ReadCoded : public ::testing::Test {
   std::vector<int64_t> ReadsSinceOpen() const {
     std::vector<int64_t> sizes;
     for (size_t i = FakeFind("FileRead", opened); i < FakeCallCount(); i = FakeFind("FileRead", i + 1)) {
-      sizes.push_back(FakeCallAt(i).a);
+      sizes.push_back(FakeArgsAt<FakeFileReadCall>(i).count);
     }
     return sizes;
   }

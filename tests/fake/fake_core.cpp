@@ -1,4 +1,5 @@
 // The fake platform's call log, reset, process services, files and libraries.
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 #include "platform/plat_file.h"
@@ -81,9 +82,15 @@ void FakeReset() {
   }
 }
 
-void FakeRecord(const char* op, int64_t a, int64_t b, int64_t c) {
+void FakeRecord(const char* op) { FakeRecordArgs(op, {}); }
+
+void FakeRecordArgs(const char* op, const int64_t (&arg)[FakeArgRoom]) {
   if (CallsUsed < FakeCallRoom) {
-    Calls[CallsUsed++] = FakeCall{op, a, b, c};
+    FakeCall& call = Calls[CallsUsed++];
+    call.op = op;
+    for (size_t i = 0; i < FakeArgRoom; i++) {
+      call.arg[i] = arg[i];
+    }
   }
 }
 
@@ -117,7 +124,7 @@ void FakeSetClockNanoseconds(uint64_t now) { ClockNow = now; }
 const char* PlatCommandLine() { return CommandLine.c_str(); }
 
 void PlatSleep(uint32_t milliseconds) {
-  FakeRecord("Sleep", milliseconds);
+  FakeLog(FakeSleepCall{milliseconds});
   Slept += milliseconds;
   if (SleepHook != nullptr) {
     SleepHook(milliseconds);
@@ -125,7 +132,7 @@ void PlatSleep(uint32_t milliseconds) {
 }
 
 void PlatExitProcess(uint32_t code) {
-  FakeRecord("ExitProcess", code);
+  FakeLog(FakeExitProcessCall{code});
   throw FakeExit{code};
 }
 
@@ -172,7 +179,7 @@ static OpenFile* FindOpen(PlatFile file) {
 }
 
 int64_t PlatFileSeekFromEnd(PlatFile file, int32_t distance) {
-  FakeRecord("FileSeek", distance);
+  FakeLog(FakeFileSeekCall{distance});
   OpenFile* f = FindOpen(file);
   if (f == nullptr) {
     return -1;
@@ -186,7 +193,7 @@ int64_t PlatFileSeekFromEnd(PlatFile file, int32_t distance) {
 }
 
 uint32_t PlatFileRead(PlatFile file, void* destination, uint32_t count) {
-  FakeRecord("FileRead", count);
+  FakeLog(FakeFileReadCall{count});
   OpenFile* f = FindOpen(file);
   if (f == nullptr) {
     return 0;
@@ -231,7 +238,7 @@ int FakeModuleLoadedCount() {
 }
 
 PlatModule PlatModuleLoad(const char* name) {
-  FakeRecord("ModuleLoad", reinterpret_cast<intptr_t>(name));
+  FakeLog(FakeModuleLoadCall{reinterpret_cast<intptr_t>(name)});
   for (FakeModule& m : Modules()) {
     if (m.name == name) {
       m.loaded++;
@@ -242,7 +249,7 @@ PlatModule PlatModuleLoad(const char* name) {
 }
 
 void* PlatModuleSymbol(PlatModule module, const char* name) {
-  FakeRecord("ModuleSymbol", reinterpret_cast<intptr_t>(name));
+  FakeLog(FakeModuleSymbolCall{reinterpret_cast<intptr_t>(name)});
   auto* m = static_cast<FakeModule*>(module);
   if (m == nullptr) {
     return nullptr;

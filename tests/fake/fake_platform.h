@@ -5,12 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// One recorded platform call: its name and up to three integer arguments.
+// One recorded platform call: its name and up to four integer arguments,
+// which the call's record in fake_calls.h names.
+constexpr size_t FakeArgRoom = 4;
 struct FakeCall {
   const char* op;
-  int64_t a;
-  int64_t b;
-  int64_t c;
+  int64_t arg[FakeArgRoom];
 };
 
 constexpr size_t FakeCallRoom = 1 << 16;
@@ -23,7 +23,10 @@ struct FakeResetRegistration {
   explicit FakeResetRegistration(void (*reset)());
 };
 
-void FakeRecord(const char* op, int64_t a = 0, int64_t b = 0, int64_t c = 0);
+// Records a call without arguments; one with arguments goes through its
+// record (FakeLog, fake_calls.h).
+void FakeRecord(const char* op);
+void FakeRecordArgs(const char* op, const int64_t (&arg)[FakeArgRoom]);
 size_t FakeCallCount();
 const FakeCall& FakeCallAt(size_t i);
 // Number of recorded calls named `op`.
@@ -57,8 +60,6 @@ struct FakeSymbol {
   const char* name;  // exported name as the platform spells it ("FSOUND_Init")
   void* address;
 };
-// ModuleLoad and ModuleSymbol calls record the address of the name asked
-// for in `a` (the caller's text, which must outlive the check).
 // Makes a library of that name loadable, exporting `count` symbols (kept by
 // pointer: the table must outlive the test).
 void FakeModuleAdd(const char* name, const FakeSymbol* symbols, size_t count);

@@ -2,6 +2,7 @@
 #include "tests/fake/fake_soundlib.h"
 
 #include "base/sound_entries.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 #include <cstring>
@@ -14,6 +15,7 @@ int InitResult = 1;
 bool RefuseMusic = false;
 uint32_t Position = 0;
 uint32_t (*PositionHook)(int) = nullptr;
+void (*StopHook)() = nullptr;
 bool Playing = false;
 const uint8_t* Music = nullptr;
 uint32_t MusicLength = 0;
@@ -24,6 +26,7 @@ void ResetSoundLib() {
   RefuseMusic = false;
   Position = 0;
   PositionHook = nullptr;
+  StopHook = nullptr;
   Playing = false;
   Music = nullptr;
   MusicLength = 0;
@@ -31,34 +34,40 @@ void ResetSoundLib() {
 
 FakeResetRegistration Registration(ResetSoundLib);
 
+int64_t Address(const void* p) { return static_cast<int64_t>(reinterpret_cast<intptr_t>(p)); }
+
 // Records a call that gives `result`.
-int Answer(int result, const char* op, int64_t a = 0) {
-  FakeRecord(op, a);
+template <typename Call>
+int Answer(int result, const Call& call) {
+  FakeLog(call);
   return result;
 }
 
 // Records a load that gives the one handle, or null while refusing.
-Handle Load(const char* op, int64_t a) {
-  FakeRecord(op, a);
+template <typename Call>
+Handle Load(const Call& call) {
+  FakeLog(call);
   return RefuseMusic ? nullptr : &SampleToken;
 }
 
 int QZ_SOUNDAPI Init(int rate, int channels, unsigned flags) {
-  FakeRecord("FSOUND_Init", rate, channels, flags);
+  FakeLog(FakeSoundInitCall{rate, channels, flags});
   return InitResult;
 }
 void QZ_SOUNDAPI Close() { FakeRecord("FSOUND_Close"); }
-int QZ_SOUNDAPI PlaySong(Handle song) { return Answer(1, "FMUSIC_PlaySong"); }
-int QZ_SOUNDAPI StopSong(Handle song) { return Answer(1, "FMUSIC_StopSong"); }
-Handle QZ_SOUNDAPI LoadSong(const char* name) { return Load("FMUSIC_LoadSong", 0); }
-Handle QZ_SOUNDAPI LoadSongMemory(const void* data, int length) { return Load("FMUSIC_LoadSongMemory", length); }
-int QZ_SOUNDAPI GetOrder(Handle song) { return Answer(0, "FMUSIC_GetOrder"); }
-int QZ_SOUNDAPI GetRow(Handle song) { return Answer(0, "FMUSIC_GetRow"); }
-int QZ_SOUNDAPI SetHwnd(void* window) { return Answer(1, "FSOUND_SetHWND", reinterpret_cast<intptr_t>(window)); }
-int QZ_SOUNDAPI SetPriority(int a, int b) { return Answer(1, "FSOUND_SetPriority"); }
-Handle QZ_SOUNDAPI LoadMpeg(int index, const char* name, unsigned mode) { return Load("FSOUND_Sample_LoadMpeg", index); }
+int QZ_SOUNDAPI PlaySong(Handle song) { return Answer(1, FakeSongPlayCall{Address(song)}); }
+int QZ_SOUNDAPI StopSong(Handle song) { return Answer(1, FakeSongStopCall{Address(song)}); }
+Handle QZ_SOUNDAPI LoadSong(const char* name) { return Load(FakeSongLoadCall{Address(name)}); }
+Handle QZ_SOUNDAPI LoadSongMemory(const void* data, int length) { return Load(FakeSongLoadMemoryCall{Address(data), length}); }
+int QZ_SOUNDAPI GetOrder(Handle song) { return Answer(0, FakeSongOrderCall{Address(song)}); }
+int QZ_SOUNDAPI GetRow(Handle song) { return Answer(0, FakeSongRowCall{Address(song)}); }
+int QZ_SOUNDAPI SetHwnd(void* window) { return Answer(1, FakeSoundSetHwndCall{Address(window)}); }
+int QZ_SOUNDAPI SetPriority(int channel, int priority) { return Answer(1, FakeSoundSetPriorityCall{channel, priority}); }
+Handle QZ_SOUNDAPI LoadMpeg(int index, const char* name, unsigned mode) {
+  return Load(FakeSoundLoadMpegCall{index, Address(name), mode});
+}
 Handle QZ_SOUNDAPI LoadMpegMemory(int index, const void* data, unsigned mode, int length) {
-  FakeRecord("FSOUND_Sample_LoadMpegMemory", index, mode, length);
+  FakeLog(FakeSoundLoadMpegMemoryCall{index, Address(data), mode, length});
   if (RefuseMusic) {
     return nullptr;
   }
@@ -67,16 +76,19 @@ Handle QZ_SOUNDAPI LoadMpegMemory(int index, const void* data, unsigned mode, in
   return &SampleToken;
 }
 int QZ_SOUNDAPI PlaySound(int channel, Handle sample) {
-  FakeRecord("FSOUND_PlaySound", channel, sample == &SampleToken ? 1 : 0);
+  FakeLog(FakeSoundPlayCall{channel, Address(sample)});
   Playing = true;
   return FakeSoundChannel;
 }
 unsigned QZ_SOUNDAPI GetCurrentPosition(int channel) {
-  FakeRecord("FSOUND_GetCurrentPosition", channel);
+  FakeLog(FakeSoundPositionCall{channel});
   return PositionHook != nullptr ? PositionHook(channel) : Position;
 }
 int QZ_SOUNDAPI StopSound(int channel) {
-  FakeRecord("FSOUND_StopSound", channel);
+  if (StopHook != nullptr) {
+    StopHook();
+  }
+  FakeLog(FakeSoundStopCall{channel});
   if (channel == FakeSoundChannel) {
     Playing = false;
   }
@@ -108,6 +120,7 @@ void FakeSoundLibSetInitResult(int result) { InitResult = result; }
 void FakeSoundLibRefuseMusic(bool refuse) { RefuseMusic = refuse; }
 void FakeSoundLibSetPosition(uint32_t position) { Position = position; }
 void FakeSoundLibSetPositionHook(uint32_t (*hook)(int)) { PositionHook = hook; }
+void FakeSoundLibSetStopHook(void (*hook)()) { StopHook = hook; }
 bool FakeSoundLibPlaying() { return Playing; }
 const uint8_t* FakeSoundLibMusic() { return Music; }
 uint32_t FakeSoundLibMusicLength() { return MusicLength; }

@@ -22,6 +22,8 @@ constexpr int FakeSoundChannel = 5;
 // its clock there, once per sequencer step).
 void FakeSoundLibSetPosition(uint32_t position);
 void FakeSoundLibSetPositionHook(uint32_t (*hook)(int channel));
+// Called at every FSOUND_StopSound before it is recorded.
+void FakeSoundLibSetStopHook(void (*hook)());
 
 // Playback as the library sees it: started by FSOUND_PlaySound, ended by
 // FSOUND_StopSound for the playing channel.

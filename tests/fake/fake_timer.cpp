@@ -4,6 +4,7 @@
 #include "tests/fake/fake_timer.h"
 
 #include "platform/plat_timer.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 namespace {
@@ -64,14 +65,14 @@ bool PlatTimerCaps(uint32_t* periodMin, uint32_t* periodMax) {
 }
 
 bool PlatTimerBeginPeriod(uint32_t resolution) {
-  FakeRecord("TimerBeginPeriod", resolution);
+  FakeLog(FakeTimerBeginPeriodCall{resolution});
   return BeginPeriodOk;
 }
 
-void PlatTimerEndPeriod(uint32_t resolution) { FakeRecord("TimerEndPeriod", resolution); }
+void PlatTimerEndPeriod(uint32_t resolution) { FakeLog(FakeTimerEndPeriodCall{resolution}); }
 
 uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
-  FakeRecord("TimerSetEvent", interval, SetEventResult);
+  FakeLog(FakeTimerSetEventCall{interval, SetEventResult});
   if (SetEventResult != 0) {
     RunningId = SetEventResult;
     Callback = callback;
@@ -81,7 +82,7 @@ uint32_t PlatTimerSetEvent(uint32_t interval, PlatTimerCallback callback) {
 
 bool PlatTimerKillEvent(uint32_t eventId) {
   bool ok = eventId != 0 && eventId == RunningId;
-  FakeRecord("TimerKillEvent", eventId, ok ? 1 : 0);
+  FakeLog(FakeTimerKillEventCall{eventId, ok ? 1 : 0});
   if (ok) {
     RunningId = 0;
     Callback = nullptr;

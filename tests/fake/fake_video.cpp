@@ -7,6 +7,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_module.h"
 #include "platform/plat_window.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 
@@ -74,7 +75,7 @@ FakeWindow* FindWindow(uintptr_t window) {
 // --- the display object -----------------------------------------------------
 
 int32_t FakeSetCooperativeLevel(PlatDisplay*, uintptr_t window, uint32_t flags) {
-  FakeRecord("SetCooperativeLevel", static_cast<int64_t>(window), flags);
+  FakeLog(FakeSetCooperativeLevelCall{static_cast<int64_t>(window), flags});
   return Result(FakeDisplayStep::CooperativeLevel);
 }
 
@@ -90,7 +91,7 @@ bool Matches(const PlatSurfaceDesc& mode, const PlatSurfaceDesc* pattern) {
 
 int32_t FakeEnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* pattern, void* context,
                              PlatModeCallback callback) {
-  FakeRecord("EnumDisplayModes", flags, pattern != nullptr ? pattern->dwFlags : 0);
+  FakeLog(FakeEnumDisplayModesCall{flags, pattern != nullptr ? pattern->dwFlags : 0});
   if (Result(FakeDisplayStep::EnumDisplayModes) != DD_OK) {
     return Result(FakeDisplayStep::EnumDisplayModes);
   }
@@ -106,7 +107,7 @@ int32_t FakeEnumDisplayModes(PlatDisplay*, uint32_t flags, PlatSurfaceDesc* patt
 }
 
 int32_t FakeSetDisplayMode(PlatDisplay*, uint32_t width, uint32_t height, uint32_t bits) {
-  FakeRecord("SetDisplayMode", width, height, bits);
+  FakeLog(FakeSetDisplayModeCall{width, height, bits});
   if (Result(FakeDisplayStep::SetDisplayMode) != DD_OK) {
     return Result(FakeDisplayStep::SetDisplayMode);
   }
@@ -127,13 +128,13 @@ int32_t FakeRestoreDisplayMode(PlatDisplay*) {
 }
 
 int32_t FakeWaitForVerticalBlank(PlatDisplay*, uint32_t flags, void*) {
-  FakeRecord("WaitForVerticalBlank", flags);
+  FakeLog(FakeWaitForVerticalBlankCall{flags});
   return DD_OK;
 }
 
 int32_t FakeLock(PlatDisplaySurface*, const void* rectangle, PlatSurfaceDesc* description, uint32_t flags,
                  void*) {
-  FakeRecord("Lock", rectangle != nullptr ? 1 : 0, flags);
+  FakeLog(FakeLockCall{rectangle != nullptr ? 1 : 0, flags});
   if (Result(FakeDisplayStep::Lock) != DD_OK) {
     return Result(FakeDisplayStep::Lock);
   }
@@ -144,7 +145,7 @@ int32_t FakeLock(PlatDisplaySurface*, const void* rectangle, PlatSurfaceDesc* de
 }
 
 int32_t FakeUnlock(PlatDisplaySurface*, const void* rectangle) {
-  FakeRecord("Unlock", rectangle != nullptr ? 1 : 0);
+  FakeLog(FakeUnlockCall{rectangle != nullptr ? 1 : 0});
   return DD_OK;
 }
 
@@ -152,7 +153,7 @@ const PlatSurfaceOps SurfaceOps = {FakeLock, FakeUnlock};
 PlatDisplaySurface PrimarySurface = {&SurfaceOps};
 
 int32_t FakeCreateSurface(PlatDisplay*, PlatSurfaceDesc* description, PlatDisplaySurface** surface, void*) {
-  FakeRecord("CreateSurface", description->dwFlags, description->ddsCaps.dwCaps);
+  FakeLog(FakeCreateSurfaceCall{description->dwFlags, description->ddsCaps.dwCaps});
   if (Result(FakeDisplayStep::CreateSurface) != DD_OK) {
     return Result(FakeDisplayStep::CreateSurface);
   }
@@ -167,7 +168,7 @@ const PlatDisplayOps DisplayOps = {
 PlatDisplay Display = {&DisplayOps};
 
 int32_t FakeDirectDrawCreate(const void* device, PlatDisplay** display, void* outer) {
-  FakeRecord("DirectDrawCreate", device != nullptr ? 1 : 0, outer != nullptr ? 1 : 0);
+  FakeLog(FakeDirectDrawCreateCall{device != nullptr ? 1 : 0, outer != nullptr ? 1 : 0});
   if (Result(FakeDisplayStep::Create) != DD_OK) {
     return Result(FakeDisplayStep::Create);
   }
@@ -258,7 +259,7 @@ uintptr_t PlatProgramInstance() {
 }
 
 bool PlatRegisterClass(const PlatWindowClass* windowClass) {
-  FakeRecord("RegisterClass", windowClass->style, static_cast<int64_t>(windowClass->instance));
+  FakeLog(FakeRegisterClassCall{windowClass->style, static_cast<int64_t>(windowClass->instance)});
   int slot = CommonClassRegister(&Classes, windowClass->className, windowClass->procedure);
   if (slot < 0) {
     return false;
@@ -269,8 +270,8 @@ bool PlatRegisterClass(const PlatWindowClass* windowClass) {
 
 uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const char* title, uint32_t style,
                            int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t instance) {
-  FakeRecord("CreateWindow", style, width, height);
-  FakeRecord("CreateWindowAt", x, y, extendedStyle);
+  FakeLog(FakeCreateWindowCall{style, width, height});
+  FakeLog(FakeCreateWindowAtCall{x, y, extendedStyle});
   int c = CommonClassFind(Classes, className);
   if (WindowFails || c < 0 || WindowsMade >= WindowRoom) {
     return 0;
@@ -282,7 +283,7 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
 }
 
 uintptr_t PlatGetDC(uintptr_t window) {
-  FakeRecord("GetDC", static_cast<int64_t>(window));
+  FakeLog(FakeGetDCCall{static_cast<int64_t>(window)});
   FakeWindow* w = FindWindow(window);
   if (w == nullptr) {
     return 0;
@@ -292,7 +293,7 @@ uintptr_t PlatGetDC(uintptr_t window) {
 }
 
 int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
-  FakeRecord("ReleaseDC", static_cast<int64_t>(window), static_cast<int64_t>(dc));
+  FakeLog(FakeReleaseDCCall{static_cast<int64_t>(window), static_cast<int64_t>(dc)});
   if (dc >= CommonMemoryDCBase && dc < CommonMemoryDCBase + MemoryDCRoom) {
     MemoryDCs[dc - CommonMemoryDCBase].released = true;
   }
@@ -300,18 +301,18 @@ int32_t PlatReleaseDC(uintptr_t window, uintptr_t dc) {
 }
 
 bool PlatShowWindow(uintptr_t window, int32_t command) {
-  FakeRecord("ShowWindow", static_cast<int64_t>(window), command);
+  FakeLog(FakeShowWindowCall{static_cast<int64_t>(window), command});
   return FindWindow(window) != nullptr;
 }
 
 int32_t PlatShowCursor(bool show) {
   CursorCount += show ? 1 : -1;
-  FakeRecord("ShowCursor", show ? 1 : 0, CursorCount);
+  FakeLog(FakeShowCursorCall{show ? 1 : 0, CursorCount});
   return CursorCount;
 }
 
 bool PlatDestroyWindow(uintptr_t window) {
-  FakeRecord("DestroyWindow", static_cast<int64_t>(window));
+  FakeLog(FakeDestroyWindowCall{static_cast<int64_t>(window)});
   FakeWindow* w = FindWindow(window);
   if (w == nullptr) {
     return false;
@@ -331,10 +332,10 @@ bool PlatPeekMessage(PlatMessage* message) {
   return true;
 }
 
-void PlatTranslateMessage(const PlatMessage* message) { FakeRecord("TranslateMessage", message->message); }
+void PlatTranslateMessage(const PlatMessage* message) { FakeLog(FakeTranslateMessageCall{message->message}); }
 
 intptr_t PlatDispatchMessage(const PlatMessage* message) {
-  FakeRecord("DispatchMessage", static_cast<int64_t>(message->window), message->message, message->wParam);
+  FakeLog(FakeDispatchMessageCall{static_cast<int64_t>(message->window), message->message, message->wParam});
   FakeWindow* w = FindWindow(message->window);
   if (w == nullptr) {
     return 0;
@@ -344,7 +345,7 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
 }
 
 intptr_t PlatDefWindowProc(uintptr_t window, uint32_t message, uint32_t wParam, uint32_t lParam) {
-  FakeRecord("DefWindowProc", static_cast<int64_t>(window), message, wParam);
+  FakeLog(FakeDefWindowProcCall{static_cast<int64_t>(window), message, wParam});
   if (message == WM_CLOSE) {
     PlatDestroyWindow(window);
   }
@@ -367,7 +368,7 @@ bool FakeDCReleased(uintptr_t dc) {
 }
 
 uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
-  FakeRecord("CreateCompatibleDC", static_cast<int64_t>(reference));
+  FakeLog(FakeCreateCompatibleDCCall{static_cast<int64_t>(reference)});
   if (MemoryDCsMade >= MemoryDCRoom) {
     return 0;
   }
@@ -377,7 +378,7 @@ uintptr_t PlatCreateCompatibleDC(uintptr_t reference) {
 
 uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_t usage, void** bits,
                                uintptr_t section, uint32_t offset) {
-  FakeRecord("CreateDIBSection", info->biWidth, info->biHeight, info->biBitCount);
+  FakeLog(FakeCreateDIBSectionCall{info->biWidth, info->biHeight, info->biBitCount});
   *bits = nullptr;
   int64_t pixels = static_cast<int64_t>(info->biWidth) * (info->biHeight < 0 ? -info->biHeight : info->biHeight);
   if (BitmapFails || info->biSize != BitmapHeaderSize || info->biBitCount != 32 ||
@@ -390,13 +391,13 @@ uintptr_t PlatCreateDIBSection(uintptr_t dc, const PlatBitmapInfo* info, uint32_
 }
 
 uintptr_t PlatSelectObject(uintptr_t dc, uintptr_t object) {
-  FakeRecord("SelectObject", static_cast<int64_t>(dc), static_cast<int64_t>(object));
+  FakeLog(FakeSelectObjectCall{static_cast<int64_t>(dc), static_cast<int64_t>(object)});
   return 0;
 }
 
 bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                 int32_t sourceX, int32_t sourceY, uint32_t rasterOperation) {
-  FakeRecord("BitBlt", width, height, rasterOperation);
+  FakeLog(FakeBitBltCall{width, height, rasterOperation});
   LastBitBlt = FakeBlit{destination, x, y, width, height, source, sourceX, sourceY, width, height, rasterOperation};
   return true;
 }
@@ -404,7 +405,7 @@ bool PlatBitBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int3
 bool PlatStretchBlt(uintptr_t destination, int32_t x, int32_t y, int32_t width, int32_t height, uintptr_t source,
                     int32_t sourceX, int32_t sourceY, int32_t sourceWidth, int32_t sourceHeight,
                     uint32_t rasterOperation) {
-  FakeRecord("StretchBlt", width, height, rasterOperation);
+  FakeLog(FakeStretchBltCall{width, height, rasterOperation});
   LastStretchBlt = FakeBlit{destination, x,           y,           width,           height,
                             source,      sourceX,     sourceY,     sourceWidth,     sourceHeight,
                             rasterOperation};

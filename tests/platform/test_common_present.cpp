@@ -138,6 +138,23 @@ TEST(Placement, TheWindowsFactorIsTheWholeOneNearestTheMonitorsScale) {
   EXPECT_EQ(CommonDpiFactor(0), 1);    // unknown
 }
 
+TEST(Placement, AFramedWindowsClientIsThePartLeftForThePicture) {
+  struct Case {
+    int32_t width, height, clientWidth, clientHeight;
+  };
+  const Case cases[] = {
+      {320, 256, 320, 240},   // the windowed request: the whole picture, no band below it
+      {640, 496, 640, 480},
+      {10, 16, 10, 1},        // never less than one row
+      {0, 0, 1, 1},
+  };
+  for (const Case& c : cases) {
+    CommonSize client = CommonFramedClient(c.width, c.height);
+    EXPECT_EQ(client.width, c.clientWidth) << c.width << "x" << c.height;
+    EXPECT_EQ(client.height, c.clientHeight) << c.width << "x" << c.height;
+  }
+}
+
 // A copy equal to the one remembered, from a source holding the same pixels,
 // is shown already; a changed pixel, another place or a forgotten record is
 // not.

@@ -13,8 +13,11 @@
 
 namespace {
 
+// The size asked for is the outer one; the client area is the picture's,
+// 16 rows less (the year-2000 caption's).
 constexpr int32_t Width = 320;
 constexpr int32_t Height = 256;
+constexpr int32_t ClientHeight = 240;
 
 std::vector<PlatMessage> Received;   // what the class procedure was given
 
@@ -128,7 +131,7 @@ TEST_F(LinuxWindowMessages, ButtonsBecomeTheirPressAndReleaseMessages) {
   ExpectMessage(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 5, 6), window, WM_LBUTTONDOWN, 0, 6u << 16 | 5u);
   ExpectMessage(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 5, 6), window, WM_LBUTTONUP, 0, 6u << 16 | 5u);
   EXPECT_EQ(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 0, 0).message, WM_RBUTTONDOWN);
-  EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, Width - 1, Height - 1).message, WM_RBUTTONUP);
+  EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, Width - 1, ClientHeight - 1).message, WM_RBUTTONUP);
   EXPECT_EQ(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 1).message, WM_MBUTTONDOWN);
   EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 1).message, WM_MBUTTONUP);
   // Extra buttons have no message of their own.
@@ -138,7 +141,7 @@ TEST_F(LinuxWindowMessages, ButtonsBecomeTheirPressAndReleaseMessages) {
 TEST_F(LinuxWindowMessages, AReleaseOutsideTheWindowIsNoRelease) {
   // A drag that started over the window and ends beside it.
   EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, Width, 10).message, WM_NULL);
-  EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 10, Height).message, WM_NULL);
+  EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 10, ClientHeight).message, WM_NULL);
   EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, -1, 10).message, WM_NULL);
   EXPECT_EQ(Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 10, -1).message, WM_NULL);
   // A press is reported wherever SDL saw it.
@@ -176,6 +179,20 @@ TEST_F(LinuxWindowMessages, PendingMovesBecomeTheLatestOneAheadOfAKeyRelease) {
 // Size changes and Alt+Enter are the layer's own business: the window
 // procedure sees no message for them, and Alt+Enter puts the window over the
 // display and back.
+// At the desktop's factor (1 on the dummy driver).
+TEST_F(LinuxWindowMessages, TheClientAreaIsThePicturesSize) {
+  LinuxWindow* w = LinuxFindWindow(window);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(PlatShowWindow(window, 5));
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(w->sdl, &width, &height);
+  EXPECT_EQ(width, Width * w->factor);
+  EXPECT_EQ(height, ClientHeight * w->factor);
+  EXPECT_EQ(w->pictureWidth, Width);
+  EXPECT_EQ(w->pictureHeight, ClientHeight);
+}
+
 TEST_F(LinuxWindowMessages, SizeChangesAndAltEnterReachNoProcedure) {
   for (uint8_t what : {SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_RESIZED, SDL_WINDOWEVENT_MAXIMIZED,
                        SDL_WINDOWEVENT_RESTORED}) {

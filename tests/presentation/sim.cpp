@@ -114,13 +114,32 @@ uint32_t PositionNow() {
   return samples < SimMusicSamples ? static_cast<uint32_t>(samples) : SimMusicSamples;
 }
 
+bool LoopStarted = false;   // the first sequencer step was seen
+bool LoopEnded = false;     // the stop of playback after the loop was seen
+
 // One sequencer step: a pass has gone by since the last one.
 uint32_t PositionHook(int channel) {
+  if (!LoopStarted) {
+    LoopStarted = true;
+    if (Options.beforeLoop != nullptr) {
+      Options.beforeLoop();
+    }
+  }
   SimAdvance(Options.passMs);
   return PositionNow();
 }
 
 void SleepHook(uint32_t milliseconds) { SimAdvance(milliseconds); }
+
+// Start-up stops nothing, so the first stop is the one after the loop.
+void StopHook() {
+  if (LoopStarted && !LoopEnded) {
+    LoopEnded = true;
+    if (Options.afterLoop != nullptr) {
+      Options.afterLoop();
+    }
+  }
+}
 
 // --- the traced table ------------------------------------------------------
 
@@ -200,22 +219,12 @@ uint32_t RunCatchingExit(void (*program)()) {
   return 0xFFFFFFFF;
 }
 
-void TracedProgram() {
-  if (StartPresentation()) {
-    InstallSceneTable(TracedTable);
-    if (Options.beforeLoop != nullptr) {
-      Options.beforeLoop();
-    }
-    RunLoop();
-    if (Options.afterLoop != nullptr) {
-      Options.afterLoop();
-    }
-    SoundStop();
-  }
-  ShutdownPresentation();
+uint32_t RunProgram(const SceneEntry* scenes) {
+  PresentationScenes = scenes;
+  uint32_t code = RunCatchingExit(QuillwaveMain);
+  PresentationScenes = SceneTable;
+  return code;
 }
-
-void MainProgram() { QuillwaveMain(); }
 
 uint32_t ExpandedPixel(uint32_t (*palette)(uint32_t), uint8_t (*index)(uint32_t), uint32_t i) {
   return palette(index(i));
@@ -240,6 +249,8 @@ void SimReset(const SimOptions& options) {
   FlickerOffset.store(0);
   FadeLevel.store(0);
   LastLevel = 0;
+  LoopStarted = false;
+  LoopEnded = false;
 
   FakeSetCommandLine(options.commandLine);
   if (options.displayService) {
@@ -253,6 +264,7 @@ void SimReset(const SimOptions& options) {
     FakeSoundLibInstall();
   }
   FakeSoundLibSetPositionHook(PositionHook);
+  FakeSoundLibSetStopHook(StopHook);
   FakeSetSleepHook(SleepHook);
   FakeSetClockNanoseconds(0x123456789ull);
 }
@@ -288,8 +300,8 @@ void SimAdvance(uint64_t milliseconds) {
   }
 }
 
-uint32_t SimRunMain() { return RunCatchingExit(MainProgram); }
-uint32_t SimRunTraced() { return RunCatchingExit(TracedProgram); }
+uint32_t SimRunMain() { return RunProgram(SceneTable); }
+uint32_t SimRunTraced() { return RunProgram(TracedTable); }
 
 size_t SimLevelChanges() { return LevelsUsed; }
 const SimLevelChange& SimLevelChangeAt(size_t i) { return Levels[i]; }

@@ -19,8 +19,11 @@ struct SimOptions {
   bool programFile = true;            // the program file lies in the current directory
   bool soundLibrary = true;           // "fmod.dll" can be loaded
   bool displayService = true;         // "ddraw.dll" can be loaded (full screen)
-  void (*beforeLoop)() = nullptr;     // SimRunTraced: called just before the run loop
-  void (*afterLoop)() = nullptr;      // SimRunTraced: called just after it returns
+  // Watch the run loop from outside the program: called at its first
+  // sequencer step (the first read of the music position), before the step
+  // and the pass's message; and at the stop of playback just after it.
+  void (*beforeLoop)() = nullptr;
+  void (*afterLoop)() = nullptr;
 };
 
 // Music samples per second, and the length of the music in samples.
@@ -40,8 +43,8 @@ void SimAdvance(uint64_t milliseconds);
 
 // The whole program as the entry point runs it; returns the exit code.
 uint32_t SimRunMain();
-// The same with every routine of the scene table traced (the script's own
-// rows, each routine wrapped); returns the exit code.
+// The same with the script's rows in a table of the harness's own, each
+// routine wrapped and traced; returns the exit code.
 uint32_t SimRunTraced();
 
 // Every change of FadeLevel, as seen after each tick and each routine.

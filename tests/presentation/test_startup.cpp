@@ -6,6 +6,7 @@
 #include "app/winproc.h"
 #include "base/syserror.h"
 #include "demo/draw.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_soundlib.h"
 #include "tests/fake/fake_timer.h"
@@ -60,9 +61,7 @@ size_t Last(const char* op) {
 void ExpectShutdown(uint32_t code) {
   size_t end = FakeCallCount();
   ASSERT_GT(end, 0u);
-  const FakeCall& exit = FakeCallAt(end - 1);
-  EXPECT_STREQ(exit.op, "ExitProcess");
-  EXPECT_EQ(exit.a, code);
+  EXPECT_EQ(FakeArgsAt<FakeExitProcessCall>(end - 1).code, code);
   size_t kill = Last("TimerKillEvent");
   ASSERT_LT(kill, end) << "the tick timer was not stopped";
   // Nothing of the sound library, the frame or the window before the stop.
@@ -84,11 +83,11 @@ void ExpectShutdown(uint32_t code) {
 // A start-up that failed with `code` before the music: the program file
 // opened `opens` times and closed again, `blits` frames presented, no tick
 // timer, no sound library, and the shutdown in its order.
-void ExpectEndedBeforeTheMusic(uint32_t code, size_t opens, size_t blits) {
+void ExpectEndedBeforeTheMusic(uint32_t code, size_t opens, size_t blits, size_t timerEvents = 0) {
   EXPECT_EQ(FakeCount("FileOpen"), opens);
   EXPECT_EQ(FakeFileOpenCount(), 0);
   EXPECT_EQ(FakeCount("BitBlt"), blits);
-  EXPECT_EQ(FakeCount("TimerSetEvent"), 0u);
+  EXPECT_EQ(FakeCount("TimerSetEvent"), timerEvents);
   EXPECT_EQ(SoundLibraryLoads(), 0u);
   ExpectShutdown(code);
 }
@@ -191,17 +190,20 @@ TEST(StartupFailure, AMissingOrUnusableProgramFileEndsWithSeven) {
 }
 
 TEST(StartupFailure, ATimerThatDoesNotStartEndsWithThree) {
-  for (bool capsFail : {true, false}) {
-    SCOPED_TRACE(capsFail ? "no capabilities" : "resolution refused");
+  enum class Refused { Caps, Resolution, Event };
+  for (Refused what : {Refused::Caps, Refused::Resolution, Refused::Event}) {
+    SCOPED_TRACE(static_cast<int>(what));
     SimReset(With(Windowed));
-    if (capsFail) {
+    if (what == Refused::Caps) {
       FakeTimerSetCaps(false, 0, 0);
-    } else {
+    } else if (what == Refused::Resolution) {
       FakeTimerSetBeginPeriodResult(false);
+    } else {
+      FakeTimerSetEventResult(0);
     }
     EXPECT_EQ(SimRunMain(), ErrorTickTimer);
     // The content was loaded under the loading picture.
-    ExpectEndedBeforeTheMusic(ErrorTickTimer, 2, 1);
+    ExpectEndedBeforeTheMusic(ErrorTickTimer, 2, 1, what == Refused::Event ? 1 : 0);
   }
 }
 
@@ -263,13 +265,13 @@ TEST(Startup, TheOrderOfTheSteps) {
   EXPECT_EQ(FakeFind("PeekMessage"), FakeFind("PeekMessage", FakeFind("FSOUND_Sample_LoadMpegMemory")));
   // The timer at 1 ms ticks with the resolution of 16,384; the sound with
   // 44,100 Hz, 32 channels and the demo window.
-  EXPECT_EQ(FakeCallAt(FakeFind("TimerBeginPeriod")).a, 16384);
-  EXPECT_EQ(FakeCallAt(FakeFind("TimerSetEvent")).a, 1);
-  const FakeCall& init = FakeCallAt(FakeFind("FSOUND_Init"));
-  EXPECT_EQ(init.a, 44100);
-  EXPECT_EQ(init.b, 32);
-  EXPECT_EQ(init.c, 0);
-  EXPECT_EQ(static_cast<uintptr_t>(FakeCallAt(FakeFind("FSOUND_SetHWND")).a), FakeVideoWindow());
+  EXPECT_EQ(FakeFirst<FakeTimerBeginPeriodCall>().resolution, 16384);
+  EXPECT_EQ(FakeFirst<FakeTimerSetEventCall>().interval, 1);
+  FakeSoundInitCall init = FakeFirst<FakeSoundInitCall>();
+  EXPECT_EQ(init.rate, 44100);
+  EXPECT_EQ(init.channels, 32);
+  EXPECT_EQ(init.flags, 0);
+  EXPECT_EQ(static_cast<uintptr_t>(FakeFirst<FakeSoundSetHwndCall>().window), FakeVideoWindow());
   // The whole music buffer: the item, then zeros up to 2,200,000 bytes.
   ASSERT_EQ(FakeSoundLibMusicLength(), MusicBufferBytes);
   const uint8_t* music = FakeSoundLibMusic();
@@ -364,18 +366,13 @@ void QuitAfterThree() {
     FakeQueueMessage(FakeVideoWindow(), WM_KEYUP, VK_ESCAPE, 0);
   }
 }
-void InstallHook() {
-  HookCalls = 0;
-  FrameHook = QuitAfterThree;
-}
-void RemoveHook() { FrameHook = nullptr; }
 
 TEST(RunLoop, AFrameHookReplacesTheSequencer) {
-  SimOptions options = With(Windowed);
-  options.beforeLoop = InstallHook;
-  options.afterLoop = RemoveHook;
-  SimReset(options);
+  SimReset(With(Windowed));
+  HookCalls = 0;
+  FrameHook = QuitAfterThree;
   EXPECT_EQ(SimRunTraced(), ErrorNone);
+  FrameHook = nullptr;
   // The sequencer never stepped: no position read, no scene entered.
   EXPECT_EQ(FakeCount("FSOUND_GetCurrentPosition"), 0u);
   EXPECT_EQ(HookCalls, 3);

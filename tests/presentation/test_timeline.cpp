@@ -4,6 +4,7 @@
 #include "demo/draw.h"
 #include "demo/fade.h"
 #include "demo/script.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_soundlib.h"
 #include "tests/presentation/sim.h"
@@ -277,8 +278,8 @@ TEST(Timeline, TheEntryPointPlaysToTheEndAndExitsWithZero) {
   // The holds, in order.
   std::vector<int64_t> sleeps;
   for (size_t i = 0; i < FakeCallCount(); i++) {
-    if (std::string(FakeCallAt(i).op) == "Sleep") {
-      sleeps.push_back(FakeCallAt(i).a);
+    if (std::string(FakeCallAt(i).op) == FakeSleepCall::Op) {
+      sleeps.push_back(FakeArgsAt<FakeSleepCall>(i).milliseconds);
     }
   }
   EXPECT_EQ(sleeps, (std::vector<int64_t>{OpeningPause, ClosingPause, FinalPause}));
@@ -287,8 +288,8 @@ TEST(Timeline, TheEntryPointPlaysToTheEndAndExitsWithZero) {
   EXPECT_EQ(FakeCount("FSOUND_PlaySound"), 1u);
   EXPECT_EQ(FakeCount("FSOUND_StopSound"), 2u);
   size_t stop = FakeFind("FSOUND_StopSound");
-  EXPECT_EQ(FakeCallAt(stop).a, FakeSoundChannel);
-  EXPECT_EQ(FakeCallAt(FakeFind("FSOUND_StopSound", stop + 1)).a, FakeSoundChannel);
+  EXPECT_EQ(FakeArgsAt<FakeSoundStopCall>(stop).channel, FakeSoundChannel);
+  EXPECT_EQ(FakeFirst<FakeSoundStopCall>(stop + 1).channel, FakeSoundChannel);
   EXPECT_FALSE(FakeSoundLibPlaying());
 }
 

@@ -5,6 +5,7 @@
 #include "base/syserror.h"
 #include "sound/sound.h"
 #include "platform/plat_module.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -27,61 +28,60 @@ struct Script {
 Script Lib;
 
 int QZ_SOUNDAPI FakeInit(int rate, int channels, unsigned flags) {
-  FakeRecord("FSOUND_Init", rate, channels, flags);
+  FakeLog(FakeSoundInitCall{rate, channels, flags});
   return Lib.initResult;
 }
 void QZ_SOUNDAPI FakeClose() { FakeRecord("FSOUND_Close"); }
 int QZ_SOUNDAPI FakePlaySong(void* song) {
-  FakeRecord("FMUSIC_PlaySong", reinterpret_cast<intptr_t>(song));
+  FakeLog(FakeSongPlayCall{reinterpret_cast<intptr_t>(song)});
   return 1;
 }
 int QZ_SOUNDAPI FakeStopSong(void* song) {
-  FakeRecord("FMUSIC_StopSong", reinterpret_cast<intptr_t>(song));
+  FakeLog(FakeSongStopCall{reinterpret_cast<intptr_t>(song)});
   return 1;
 }
 void* QZ_SOUNDAPI FakeLoadSong(const char* name) {
-  FakeRecord("FMUSIC_LoadSong", reinterpret_cast<intptr_t>(name));
+  FakeLog(FakeSongLoadCall{reinterpret_cast<intptr_t>(name)});
   return Lib.loadResult;
 }
 void* QZ_SOUNDAPI FakeLoadSongMemory(const void* data, int length) {
-  FakeRecord("FMUSIC_LoadSongMemory", reinterpret_cast<intptr_t>(data), length);
+  FakeLog(FakeSongLoadMemoryCall{reinterpret_cast<intptr_t>(data), length});
   return Lib.loadResult;
 }
 int QZ_SOUNDAPI FakeGetOrder(void* song) {
-  FakeRecord("FMUSIC_GetOrder", reinterpret_cast<intptr_t>(song));
+  FakeLog(FakeSongOrderCall{reinterpret_cast<intptr_t>(song)});
   return Lib.order;
 }
 int QZ_SOUNDAPI FakeGetRow(void* song) {
-  FakeRecord("FMUSIC_GetRow", reinterpret_cast<intptr_t>(song));
+  FakeLog(FakeSongRowCall{reinterpret_cast<intptr_t>(song)});
   return Lib.row;
 }
 int QZ_SOUNDAPI FakeSetHwnd(void* window) {
-  FakeRecord("FSOUND_SetHWND", reinterpret_cast<intptr_t>(window));
+  FakeLog(FakeSoundSetHwndCall{reinterpret_cast<intptr_t>(window)});
   return 1;
 }
 int QZ_SOUNDAPI FakeSetPriority(int a, int b) {
-  FakeRecord("FSOUND_SetPriority", a, b);
+  FakeLog(FakeSoundSetPriorityCall{a, b});
   return 1;
 }
 void* QZ_SOUNDAPI FakeLoadMpeg(int index, const char* name, unsigned mode) {
-  FakeRecord("FSOUND_Sample_LoadMpeg", index, reinterpret_cast<intptr_t>(name), mode);
+  FakeLog(FakeSoundLoadMpegCall{index, reinterpret_cast<intptr_t>(name), mode});
   return Lib.loadResult;
 }
 void* QZ_SOUNDAPI FakeLoadMpegMemory(int index, const void* data, unsigned mode, int length) {
-  FakeRecord("FSOUND_Sample_LoadMpegMemory", index, reinterpret_cast<intptr_t>(data), length);
-  FakeRecord("  mode", mode);
+  FakeLog(FakeSoundLoadMpegMemoryCall{index, reinterpret_cast<intptr_t>(data), mode, length});
   return Lib.loadResult;
 }
 int QZ_SOUNDAPI FakePlaySound(int channel, void* sample) {
-  FakeRecord("FSOUND_PlaySound", channel, reinterpret_cast<intptr_t>(sample));
+  FakeLog(FakeSoundPlayCall{channel, reinterpret_cast<intptr_t>(sample)});
   return Lib.playChannel;
 }
 unsigned QZ_SOUNDAPI FakeGetCurrentPosition(int channel) {
-  FakeRecord("FSOUND_GetCurrentPosition", channel);
+  FakeLog(FakeSoundPositionCall{channel});
   return Lib.position;
 }
 int QZ_SOUNDAPI FakeStopSound(int channel) {
-  FakeRecord("FSOUND_StopSound", channel);
+  FakeLog(FakeSoundStopCall{channel});
   return 1;
 }
 
@@ -160,7 +160,7 @@ TEST(SoundOpen, LooksUpTheFifteenDecoratedNamesInOrderThenInitialises) {
   EXPECT_EQ(SystemError, ErrorNone);
 
   ASSERT_EQ(FakeCount("ModuleLoad"), 1u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(FakeCallAt(FakeFind("ModuleLoad")).a), "fmod.dll");
+  EXPECT_STREQ(reinterpret_cast<const char*>(FakeFirst<FakeModuleLoadCall>().name), "fmod.dll");
   const char* expected[] = {
       "_FSOUND_Init@12",       "_FSOUND_Close@0",
       "_FMUSIC_PlaySong@4",    "_FMUSIC_StopSong@4",
@@ -173,7 +173,7 @@ TEST(SoundOpen, LooksUpTheFifteenDecoratedNamesInOrderThenInitialises) {
   };
   std::vector<const char*> asked;
   for (size_t i = FakeFind("ModuleSymbol"); i < FakeCallCount(); i = FakeFind("ModuleSymbol", i + 1)) {
-    asked.push_back(reinterpret_cast<const char*>(FakeCallAt(i).a));
+    asked.push_back(reinterpret_cast<const char*>(FakeArgsAt<FakeModuleSymbolCall>(i).name));
   }
   ASSERT_EQ(asked.size(), NameCount);
   for (size_t i = 0; i < NameCount; i++) {
@@ -187,11 +187,11 @@ TEST(SoundOpen, LooksUpTheFifteenDecoratedNamesInOrderThenInitialises) {
   EXPECT_EQ(static_cast<unsigned char>(asked.back()[std::strlen(asked.back()) + 1]), 0xFFu);
 
   EXPECT_EQ(LibraryCalls(), (Calls{"FSOUND_Init", "FSOUND_SetHWND"}));
-  const FakeCall& init = FakeCallAt(FakeFind("FSOUND_Init"));
-  EXPECT_EQ(init.a, 44100);
-  EXPECT_EQ(init.b, 32);
-  EXPECT_EQ(init.c, 0);
-  EXPECT_EQ(FakeCallAt(FakeFind("FSOUND_SetHWND")).a, 0x1234);
+  FakeSoundInitCall init = FakeFirst<FakeSoundInitCall>();
+  EXPECT_EQ(init.rate, 44100);
+  EXPECT_EQ(init.channels, 32);
+  EXPECT_EQ(init.flags, 0);
+  EXPECT_EQ(FakeFirst<FakeSoundSetHwndCall>().window, 0x1234);
   SoundClose();
 }
 
@@ -286,33 +286,33 @@ TEST(SoundSampleFamily, RunPlaysOnAFreeChannelAsksThatChannelAndStopsItTwice) {
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 7));
   static unsigned char music[64];
   ASSERT_TRUE(SoundLoadMemory(music, sizeof music));
-  const FakeCall& load = FakeCallAt(FakeFind("FSOUND_Sample_LoadMpegMemory"));
-  EXPECT_EQ(load.a, -1);
-  EXPECT_EQ(load.b, reinterpret_cast<intptr_t>(music));
-  EXPECT_EQ(load.c, 64);
-  EXPECT_EQ(FakeCallAt(FakeFind("  mode")).a, 0);
+  FakeSoundLoadMpegMemoryCall load = FakeFirst<FakeSoundLoadMpegMemoryCall>();
+  EXPECT_EQ(load.index, -1);
+  EXPECT_EQ(load.data, reinterpret_cast<intptr_t>(music));
+  EXPECT_EQ(load.length, 64);
+  EXPECT_EQ(load.mode, 0);
 
   // Before play the position is asked about channel 0.
   Lib.position = 0;
   EXPECT_EQ(SoundPosition(), 0u);
-  EXPECT_EQ(FakeCallAt(FakeFind("FSOUND_GetCurrentPosition")).a, 0);
+  EXPECT_EQ(FakeFirst<FakeSoundPositionCall>().channel, 0);
 
   SoundPlay();
-  const FakeCall& play = FakeCallAt(FakeFind("FSOUND_PlaySound"));
-  EXPECT_EQ(play.a, -1);
-  EXPECT_EQ(play.b, 0x5A);
+  FakeSoundPlayCall play = FakeFirst<FakeSoundPlayCall>();
+  EXPECT_EQ(play.channel, -1);
+  EXPECT_EQ(play.sample, 0x5A);
 
   Lib.position = 0xFEDCBA98u;
   size_t mark = FakeCallCount();
   EXPECT_EQ(SoundPosition(), 0xFEDCBA98u);
   EXPECT_EQ(LibraryCalls(mark), (Calls{"FSOUND_GetCurrentPosition"}));
-  EXPECT_EQ(FakeCallAt(FakeFind("FSOUND_GetCurrentPosition", mark)).a, 5);
+  EXPECT_EQ(FakeFirst<FakeSoundPositionCall>(mark).channel, 5);
 
   mark = FakeCallCount();
   SoundStop();
   SoundClose();
   EXPECT_EQ(LibraryCalls(mark), (Calls{"FSOUND_StopSound", "FSOUND_StopSound", "FSOUND_Close", "ModuleFree"}));
-  EXPECT_EQ(FakeCallAt(FakeFind("FSOUND_StopSound", mark)).a, 5);
+  EXPECT_EQ(FakeFirst<FakeSoundStopCall>(mark).channel, 5);
   EXPECT_EQ(FakeModuleLoadedCount(), 0);
 
   // Closed: nothing of the freed library is reached again.
@@ -328,10 +328,10 @@ TEST(SoundSampleFamily, FileLoadPassesAnySlotTheNameAndNoFlags) {
   ASSERT_TRUE(SoundOpen(SoundTypeMpeg, 0));
   static const char name[] = "music.mp3";
   ASSERT_TRUE(SoundLoadFile(name));
-  const FakeCall& load = FakeCallAt(FakeFind("FSOUND_Sample_LoadMpeg"));
-  EXPECT_EQ(load.a, -1);
-  EXPECT_EQ(load.b, reinterpret_cast<intptr_t>(name));
-  EXPECT_EQ(load.c, 0);
+  FakeSoundLoadMpegCall load = FakeFirst<FakeSoundLoadMpegCall>();
+  EXPECT_EQ(load.index, -1);
+  EXPECT_EQ(load.name, reinterpret_cast<intptr_t>(name));
+  EXPECT_EQ(load.mode, 0);
   SoundClose();
 }
 
@@ -344,9 +344,9 @@ TEST(SoundModuleFamily, CallsTheSongEntriesWithTheLoadedSong) {
   static unsigned char song[32];
   Lib.loadResult = reinterpret_cast<void*>(0x77);
   ASSERT_TRUE(SoundLoadMemory(song, sizeof song));
-  const FakeCall& load = FakeCallAt(FakeFind("FMUSIC_LoadSongMemory"));
-  EXPECT_EQ(load.a, reinterpret_cast<intptr_t>(song));
-  EXPECT_EQ(load.b, 32);
+  FakeSongLoadMemoryCall load = FakeFirst<FakeSongLoadMemoryCall>();
+  EXPECT_EQ(load.data, reinterpret_cast<intptr_t>(song));
+  EXPECT_EQ(load.length, 32);
 
   size_t mark = FakeCallCount();
   SoundPlay();
@@ -355,9 +355,13 @@ TEST(SoundModuleFamily, CallsTheSongEntriesWithTheLoadedSong) {
   SoundClose();
   EXPECT_EQ(LibraryCalls(mark), (Calls{"FMUSIC_PlaySong", "FMUSIC_GetOrder", "FMUSIC_GetRow", "FMUSIC_StopSong",
                                        "FMUSIC_StopSong", "FSOUND_Close", "ModuleFree"}));
-  for (size_t i = FakeFind("FMUSIC_PlaySong", mark); i < FakeFind("FSOUND_Close", mark); i++) {
-    EXPECT_EQ(FakeCallAt(i).a, 0x77) << FakeCallAt(i).op;
-  }
+  // Each of them is given the song.
+  size_t at = FakeFind("FMUSIC_PlaySong", mark);
+  EXPECT_EQ(FakeArgsAt<FakeSongPlayCall>(at).song, 0x77);
+  EXPECT_EQ(FakeArgsAt<FakeSongOrderCall>(at + 1).song, 0x77);
+  EXPECT_EQ(FakeArgsAt<FakeSongRowCall>(at + 2).song, 0x77);
+  EXPECT_EQ(FakeArgsAt<FakeSongStopCall>(at + 3).song, 0x77);
+  EXPECT_EQ(FakeArgsAt<FakeSongStopCall>(at + 4).song, 0x77);
 }
 
 TEST(SoundModuleFamily, PositionPutsTheOrderIntoBitsEightToFifteenOfTheRow) {

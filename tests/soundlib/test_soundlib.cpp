@@ -9,6 +9,7 @@
 #include "sound/sound.h"
 #include "tests/common/position_watch.h"
 #include "tests/soundlib/mp3_sweep.h"
+#include "tests/common/thread_limit.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -167,6 +168,38 @@ TEST_F(SoundLibrary, WithoutAnAudioDeviceItSaysSoOnceAndPlaysToASilentOutputInRe
   std::vector<Reading> readings = WatchPosition(1.5);
   EXPECT_TRUE(NeverGoesBack(readings));
   EXPECT_LT(std::abs(PositionRateError(readings, "the silent output", SweepRate)), 0.02);
+}
+
+// Under a limit on threads: with no thread even for the silent output the
+// open is refused (the program's code 6); opened before the limit, a load
+// decodes the music on the caller's thread and the whole of it plays,
+// beyond the first stretch that every load decodes at once.
+TEST(SoundLibraryDeathTest, ARefusedThreadFailsTheOpenOrLoadsOnTheCallersThread) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  setenv("SDL_AUDIODRIVER", "qz_no_such_driver", 1);
+  EXPECT_EXIT(
+      {
+        RefuseNewThreads();
+        std::_Exit(!SoundOpen(SoundTypeMpeg, 0) && SystemError == ErrorSound ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        if (!SoundOpen(SoundTypeMpeg, 0)) {
+          std::_Exit(2);
+        }
+        RefuseNewThreads();
+        if (!SoundLoadMemory(ShortMp3().data(), static_cast<uint32_t>(ShortMp3().size()))) {
+          std::_Exit(3);
+        }
+        SoundPlay();
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (SoundPosition() < 2 * SweepRate && std::chrono::steady_clock::now() < until) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        std::_Exit(SoundPosition() >= 2 * SweepRate ? 0 : 4);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST_F(SoundLibrary, StopHoldsThePositionAndMayBeRepeated) {

@@ -1,6 +1,7 @@
 // The tick timer against the fake periodic timer: start and stop, the
 // capability check, and the slots counted down by ticks fired by hand.
 #include "timing/ticktimer.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_timer.h"
 
@@ -52,8 +53,8 @@ TEST(TickTimerStart, AsksCapsThenResolutionThenEventAndClearsSlots) {
   ASSERT_LT(event, FakeCallCount());
   EXPECT_LT(caps, begin);
   EXPECT_LT(begin, event);
-  EXPECT_EQ(FakeCallAt(begin).a, 16384);
-  EXPECT_EQ(FakeCallAt(event).a, 1);
+  EXPECT_EQ(FakeArgsAt<FakeTimerBeginPeriodCall>(begin).resolution, 16384);
+  EXPECT_EQ(FakeArgsAt<FakeTimerSetEventCall>(event).interval, 1);
   EXPECT_TRUE(FakeTimerRunning());
 
   StopTickTimer();
@@ -61,8 +62,8 @@ TEST(TickTimerStart, AsksCapsThenResolutionThenEventAndClearsSlots) {
   size_t end = FakeFind("TimerEndPeriod");
   ASSERT_LT(end, FakeCallCount());
   EXPECT_LT(kill, end);
-  EXPECT_EQ(FakeCallAt(kill).a, FakeCallAt(event).b);
-  EXPECT_EQ(FakeCallAt(end).a, 16384);
+  EXPECT_EQ(FakeArgsAt<FakeTimerKillEventCall>(kill).eventId, FakeArgsAt<FakeTimerSetEventCall>(event).eventId);
+  EXPECT_EQ(FakeArgsAt<FakeTimerEndPeriodCall>(end).resolution, 16384);
   EXPECT_FALSE(FakeTimerRunning());
 }
 
@@ -108,14 +109,15 @@ TEST(TickTimerStart, BoundsAreInclusiveAndCompareSigned) {
   EXPECT_EQ(FakeCount("TimerBeginPeriod"), 0u);
 }
 
-TEST(TickTimerStart, AnEventThatDoesNotStartGoesUnnoticed) {
+TEST(TickTimerStart, AnEventThatDoesNotStartReportsFalseAndGivesTheResolutionBack) {
   FakeReset();
   FakeTimerSetEventResult(0);
-  EXPECT_TRUE(StartTickTimer(TickResolution, TickInterval));
-  // Stopping then finds no event and keeps the resolution period.
+  EXPECT_FALSE(StartTickTimer(TickResolution, TickInterval));
+  EXPECT_EQ(FakeCount("TimerEndPeriod"), 1u);
+  // Stopping then finds no event and gives nothing back twice.
   StopTickTimer();
   EXPECT_EQ(FakeCount("TimerKillEvent"), 1u);
-  EXPECT_EQ(FakeCount("TimerEndPeriod"), 0u);
+  EXPECT_EQ(FakeCount("TimerEndPeriod"), 1u);
 }
 
 TEST_F(TickTimer, FirstCallOnePeriodAfterArmingThenEveryPeriod) {

@@ -3,6 +3,7 @@
 #include "platform/plat_bitmap.h"
 #include "platform/plat_display.h"
 #include "platform/plat_window.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_video.h"
 #include "video/video.h"
@@ -38,7 +39,7 @@ constexpr uint32_t Marker = 0xDEADBEEF;
 // shutdown path where start-up never got to the frame does nothing.
 TEST(FrameBufferUnmade, ReleaseWithoutAFrameDoesNothing) {
   FakeReset();
-  ReleaseFrameBuffer();
+  ReleaseFrameContext();
   EXPECT_EQ(FakeCount("ReleaseDC"), 0u);
 }
 
@@ -73,21 +74,20 @@ TEST_F(Frame, FrameIsATopDownThirtyTwoBitBitmapHeldByAMemoryContext) {
   uint32_t* frame = CreateFrameBuffer(Width, Height, 32);
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(SystemError, 0u);
-  const FakeCall& dc = FakeCallAt(FakeFind("CreateCompatibleDC"));
-  EXPECT_EQ(dc.a, 0);  // compatible with the screen
-  const FakeCall& dib = FakeCallAt(FakeFind("CreateDIBSection"));
-  EXPECT_EQ(dib.a, 320);
-  EXPECT_EQ(dib.b, -240);
-  EXPECT_EQ(dib.c, 32);
+  EXPECT_EQ(FakeFirst<FakeCreateCompatibleDCCall>().reference, 0);  // compatible with the screen
+  FakeCreateDIBSectionCall dib = FakeFirst<FakeCreateDIBSectionCall>();
+  EXPECT_EQ(dib.width, 320);
+  EXPECT_EQ(dib.height, -240);
+  EXPECT_EQ(dib.bits, 32);
   size_t select = FakeFind("SelectObject");
   ASSERT_LT(FakeFind("CreateDIBSection"), select);
   frame[Width * Height - 1] = 0x00FF0000;  // the whole frame is writable
 
-  ReleaseFrameBuffer();
-  const FakeCall& release = FakeCallAt(FakeFind("ReleaseDC"));
-  EXPECT_EQ(release.a, static_cast<int64_t>(VideoWindow()));
-  EXPECT_EQ(release.b, FakeCallAt(select).a);  // the memory context
-  EXPECT_TRUE(FakeDCReleased(static_cast<uintptr_t>(release.b)));
+  ReleaseFrameContext();
+  FakeReleaseDCCall release = FakeFirst<FakeReleaseDCCall>();
+  EXPECT_EQ(release.window, static_cast<int64_t>(VideoWindow()));
+  EXPECT_EQ(release.dc, FakeArgsAt<FakeSelectObjectCall>(select).dc);  // the memory context
+  EXPECT_TRUE(FakeDCReleased(static_cast<uintptr_t>(release.dc)));
 }
 
 TEST_F(Frame, NoPixelMemoryGivesCodeFour) {
@@ -108,7 +108,7 @@ TEST_F(Frame, WindowOnTheDesktopCopiesTheRequestRectangleWithoutWaiting) {
   EXPECT_EQ(blit.y, 0);
   EXPECT_EQ(blit.width, 320);
   EXPECT_EQ(blit.height, 256);  // the request's size, taller than the frame
-  EXPECT_EQ(blit.source, static_cast<uintptr_t>(FakeCallAt(FakeFind("SelectObject")).a));
+  EXPECT_EQ(blit.source, static_cast<uintptr_t>(FakeFirst<FakeSelectObjectCall>().dc));
   EXPECT_EQ(blit.sourceX, 0);
   EXPECT_EQ(blit.sourceY, 0);
   EXPECT_EQ(blit.rasterOperation, SRCCOPY);
@@ -121,7 +121,7 @@ TEST_F(Frame, FullScreenWaitsForTheBlankThenCopies) {
   EXPECT_EQ(FakeCount("WaitForVerticalBlank"), 2u);
   EXPECT_EQ(FakeCount("BitBlt"), 2u);
   size_t wait = FakeFind("WaitForVerticalBlank");
-  EXPECT_EQ(FakeCallAt(wait).a, 1);  // when a blank begins
+  EXPECT_EQ(FakeArgsAt<FakeWaitForVerticalBlankCall>(wait).flags, 1);  // when a blank begins
   EXPECT_LT(wait, FakeFind("BitBlt"));
   EXPECT_EQ(FakeLastBitBlt().width, 320);
   EXPECT_EQ(FakeLastBitBlt().height, 240);
@@ -133,8 +133,8 @@ TEST_F(Frame, SurfaceCopyWithRowsBackToBack) {
   FakeSurfaceSetPitch(1280);
   PresentFrame();
   EXPECT_LT(FakeFind("WaitForVerticalBlank"), FakeFind("Lock"));
-  EXPECT_EQ(FakeCallAt(FakeFind("Lock")).a, 0);     // the whole surface
-  EXPECT_EQ(FakeCallAt(FakeFind("Lock")).b, 0x21);  // wait, write only
+  EXPECT_EQ(FakeFirst<FakeLockCall>().rectangle, 0);  // the whole surface
+  EXPECT_EQ(FakeFirst<FakeLockCall>().flags, 0x21);   // wait, write only
   EXPECT_LT(FakeFind("Lock"), FakeFind("Unlock"));
   EXPECT_EQ(FakeCount("BitBlt"), 0u);
   const uint32_t* surface = FakeSurfaceMemory();

@@ -2,6 +2,7 @@
 #include "base/syserror.h"
 #include "platform/plat_display.h"
 #include "platform/plat_window.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_video.h"
 #include "video/video.h"
@@ -52,20 +53,20 @@ TEST_F(VideoOpen, WindowOnTheDesktopUsesNoDisplayService) {
   EXPECT_STREQ(FakeWindowTitle(window), "Quillwave");
   EXPECT_EQ(FakeWindowStyle(window), WindowedStyle);
   EXPECT_EQ(FakeClassStyle("QZClassName"), 3u);
-  const FakeCall& create = FakeCallAt(At("CreateWindow"));
-  EXPECT_EQ(create.b, 320);
-  EXPECT_EQ(create.c, 256);
-  const FakeCall& place = FakeCallAt(At("CreateWindowAt"));
-  EXPECT_EQ(place.a, 0);
-  EXPECT_EQ(place.b, 0);
-  EXPECT_EQ(place.c, 0);  // no extended style
+  FakeCreateWindowCall create = FakeFirst<FakeCreateWindowCall>();
+  EXPECT_EQ(create.width, 320);
+  EXPECT_EQ(create.height, 256);
+  FakeCreateWindowAtCall place = FakeFirst<FakeCreateWindowAtCall>();
+  EXPECT_EQ(place.x, 0);
+  EXPECT_EQ(place.y, 0);
+  EXPECT_EQ(place.extendedStyle, 0);
   EXPECT_NE(FakeWindowDC(window), 0u);
 
   EXPECT_LT(At("ProgramInstance"), At("RegisterClass"));
   EXPECT_LT(At("RegisterClass"), At("CreateWindow"));
   EXPECT_LT(At("CreateWindow"), At("GetDC"));
   EXPECT_LT(At("GetDC"), At("ShowWindow"));
-  EXPECT_EQ(FakeCallAt(At("ShowWindow")).b, 5);
+  EXPECT_EQ(FakeFirst<FakeShowWindowCall>().command, 5);
   EXPECT_EQ(FakeCount("ModuleLoad"), 0u);
   EXPECT_EQ(FakeCount("DirectDrawCreate"), 0u);
   EXPECT_EQ(FakeCount("ShowCursor"), 0u);  // the pointer stays visible
@@ -101,13 +102,13 @@ TEST_F(VideoOpen, ExplicitDepthSwitchesInOrderAndRestoresAtClose) {
   EXPECT_LT(At("SetCooperativeLevel"), At("SetDisplayMode"));
   EXPECT_LT(At("SetDisplayMode"), At("ShowWindow"));
   EXPECT_LT(At("ShowWindow"), At("ShowCursor"));
-  const FakeCall& level = FakeCallAt(At("SetCooperativeLevel"));
-  EXPECT_EQ(level.a, static_cast<int64_t>(window));
-  EXPECT_EQ(level.b, 0x13);
-  const FakeCall& mode = FakeCallAt(At("SetDisplayMode"));
-  EXPECT_EQ(mode.a, 320);
-  EXPECT_EQ(mode.b, 240);
-  EXPECT_EQ(mode.c, 16);
+  FakeSetCooperativeLevelCall level = FakeFirst<FakeSetCooperativeLevelCall>();
+  EXPECT_EQ(level.window, static_cast<int64_t>(window));
+  EXPECT_EQ(level.flags, 0x13);
+  FakeSetDisplayModeCall mode = FakeFirst<FakeSetDisplayModeCall>();
+  EXPECT_EQ(mode.width, 320);
+  EXPECT_EQ(mode.height, 240);
+  EXPECT_EQ(mode.bits, 16);
   EXPECT_EQ(FakeDisplayDepth(), 16u);
   EXPECT_EQ(FakeCount("EnumDisplayModes"), 0u);
   EXPECT_EQ(FakeCount("CreateSurface"), 0u);  // the window copy needs no surface
@@ -157,9 +158,9 @@ TEST_F(VideoOpen, AutomaticChoiceTakesTheDeepestRgbMode) {
       FakeDisplayAddMode(320, 240, d, 60);
     }
     EXPECT_EQ(OpenVideo(320, 240, ModeAutomatic), c.succeeds) << c.name;
-    const FakeCall& enumerate = FakeCallAt(At("EnumDisplayModes"));
-    EXPECT_EQ(enumerate.a, 1) << c.name;  // refresh rates offered as modes
-    EXPECT_EQ(enumerate.b, 6) << c.name;  // matched on width and height
+    FakeEnumDisplayModesCall enumerate = FakeFirst<FakeEnumDisplayModesCall>();
+    EXPECT_EQ(enumerate.flags, 1) << c.name;         // refresh rates offered as modes
+    EXPECT_EQ(enumerate.patternFlags, 6) << c.name;  // matched on width and height
     if (c.succeeds) {
       EXPECT_EQ(SystemError, 0u) << c.name;
       EXPECT_EQ(FakeDisplayDepth(), c.depth) << c.name;
@@ -203,7 +204,7 @@ TEST_F(VideoOpen, AutomaticChoiceSkipsPaletteFormatsAndRecordsTheBestRefresh) {
   ChosenMode chosen = QueryChosenMode();
   EXPECT_EQ(chosen.depth, 32u);
   EXPECT_EQ(chosen.refresh, 75u);
-  EXPECT_EQ(FakeCallAt(At("SetDisplayMode")).c, 32);
+  EXPECT_EQ(FakeFirst<FakeSetDisplayModeCall>().bits, 32);
 }
 
 TEST_F(VideoOpen, AutomaticChoiceFailsWhenTheListOrTheSwitchIsRefused) {
@@ -256,9 +257,9 @@ TEST_F(VideoOpen, EveryWayTheDisplayServiceIsMissingGivesCodeOne) {
 TEST_F(VideoOpen, SurfacePresentationMakesThePrimarySurfaceAfterTheSwitch) {
   FakeDisplayInstall();
   ASSERT_TRUE(OpenVideoSurface(320, 240, 32));
-  const FakeCall& create = FakeCallAt(At("CreateSurface"));
-  EXPECT_EQ(create.a, 1);      // only the caps are given
-  EXPECT_EQ(create.b, 0x200);  // the primary surface
+  FakeCreateSurfaceCall create = FakeFirst<FakeCreateSurfaceCall>();
+  EXPECT_EQ(create.flags, 1);     // only the caps are given
+  EXPECT_EQ(create.caps, 0x200);  // the primary surface
   EXPECT_LT(At("SetDisplayMode"), At("CreateSurface"));
   EXPECT_LT(At("CreateSurface"), At("ShowWindow"));
 
@@ -284,7 +285,8 @@ std::vector<int64_t> HidingCalls(int32_t count) {
   std::vector<int64_t> calls;
   for (size_t i = 0; i < FakeCallCount(); i++) {
     if (std::strcmp(FakeCallAt(i).op, "ShowCursor") == 0) {
-      calls.push_back(FakeCallAt(i).a ? 100 + FakeCallAt(i).b : FakeCallAt(i).b);
+      FakeShowCursorCall call = FakeArgsAt<FakeShowCursorCall>(i);
+      calls.push_back(call.show ? 100 + call.count : call.count);
     }
   }
   CloseVideo();

@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr int32_t FrameWidth = 320;
-constexpr int32_t FrameHeight = 240;
+constexpr int32_t PictureWidth = static_cast<int32_t>(FrameWidth);
+constexpr int32_t PictureHeight = static_cast<int32_t>(FrameHeight);
 
 std::vector<uint32_t> Seen;  // messages the system's procedure received
 uintptr_t Window = 0;
@@ -48,15 +48,15 @@ struct TestFrame {
 };
 
 TestFrame MakeFrame() {
-  PlatBitmapInfo info{BitmapHeaderSize, FrameWidth, -FrameHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0, {0}};
+  PlatBitmapInfo info{BitmapHeaderSize, PictureWidth, -PictureHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0, {0}};
   uintptr_t dc = PlatCreateCompatibleDC(0);
   void* bits = nullptr;
   uintptr_t bitmap = PlatCreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, 0, 0);
   PlatSelectObject(dc, bitmap);
   auto* pixels = static_cast<uint32_t*>(bits);
-  for (int32_t y = 0; y < FrameHeight && pixels != nullptr; y++) {
-    for (int32_t x = 0; x < FrameWidth; x++) {
-      pixels[y * FrameWidth + x] = Pattern(x, y);
+  for (int32_t y = 0; y < PictureHeight && pixels != nullptr; y++) {
+    for (int32_t x = 0; x < PictureWidth; x++) {
+      pixels[y * PictureWidth + x] = Pattern(x, y);
     }
   }
   return TestFrame{reinterpret_cast<HDC>(dc), pixels};
@@ -94,8 +94,8 @@ int32_t ExpectFrameScaled(HWND window) {
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> shown = ReadClient(window, &width, &height);
-  CommonPlacement at = CommonPlacePicture(FrameWidth, FrameHeight, width, height);
-  int32_t factor = at.width / FrameWidth;
+  CommonPlacement at = CommonPlacePicture(PictureWidth, PictureHeight, width, height);
+  int32_t factor = at.width / PictureWidth;
   int wrongFrame = 0;
   int wrongBorder = 0;
   char first[96] = "";  // the first wrong frame pixel, for the report
@@ -120,7 +120,7 @@ int32_t ExpectFrameScaled(HWND window) {
 
 void Present(const TestFrame& frame) {
   uintptr_t dc = PlatGetDC(Window);
-  PlatBitBlt(dc, 0, 0, FrameWidth, FrameHeight, reinterpret_cast<uintptr_t>(frame.dc), 0, 0, SRCCOPY);
+  PlatBitBlt(dc, 0, 0, PictureWidth, PictureHeight, reinterpret_cast<uintptr_t>(frame.dc), 0, 0, SRCCOPY);
   PlatReleaseDC(Window, dc);
 }
 
@@ -137,8 +137,10 @@ class WindowsScreenTest : public ::testing::Test {
     Seen.clear();
     PlatWindowClass windowClass{CS_HREDRAW | CS_VREDRAW, Recording, 0, 0, PlatProgramInstance(), "QZScreenClass"};
     ASSERT_TRUE(PlatRegisterClass(&windowClass));
-    Window = PlatCreateWindow(0, "QZScreenClass", "scaled", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, FrameWidth,
-                              FrameHeight, PlatProgramInstance());
+    // The outer size the system asks for: the picture and the year-2000
+    // caption's rows.
+    Window = PlatCreateWindow(0, "QZScreenClass", "scaled", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, PictureWidth,
+                              PictureHeight + FrameWindowCaptionRows, PlatProgramInstance());
     ASSERT_NE(Window, 0u);
     PlatShowWindow(Window, SW_SHOW);
     frame = MakeFrame();
@@ -156,8 +158,8 @@ TEST_F(WindowsScreenTest, AWindowShowsTheFrameAtTheLargestWholeFactorAlsoWhenRes
   int32_t factor = MonitorFactor(window);
   RECT client{};
   GetClientRect(window, &client);
-  EXPECT_EQ(client.right, FrameWidth * factor) << "the size asked for is the client area's, at the monitor's scale";
-  EXPECT_EQ(client.bottom, FrameHeight * factor);
+  EXPECT_EQ(client.right, PictureWidth * factor) << "the client area is the picture's, at the monitor's scale";
+  EXPECT_EQ(client.bottom, PictureHeight * factor);
   EXPECT_NE(GetWindowLongPtrA(window, GWL_STYLE) & WS_THICKFRAME, 0) << "the viewer may resize it";
   EXPECT_NE(GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZEBOX, 0) << "and maximise it";
   Present(frame);
@@ -172,14 +174,14 @@ TEST_F(WindowsScreenTest, AWindowShowsTheFrameAtTheLargestWholeFactorAlsoWhenRes
   EXPECT_EQ(ExpectFrameScaled(window), 3);
 
   // A changed frame at the same size.
-  for (int32_t x = 0; x < FrameWidth; x++) {
+  for (int32_t x = 0; x < PictureWidth; x++) {
     frame.pixels[x] = 0x00FF8000;
   }
   Present(frame);
   int32_t width = 0;
   int32_t height = 0;
   std::vector<uint32_t> shown = ReadClient(window, &width, &height);
-  CommonPlacement at = CommonPlacePicture(FrameWidth, FrameHeight, width, height);
+  CommonPlacement at = CommonPlacePicture(PictureWidth, PictureHeight, width, height);
   EXPECT_EQ(shown[static_cast<size_t>(at.y + 2) * width + at.x + 2], 0x00FF8000u) << "the changed top row";
   EXPECT_EQ(shown[static_cast<size_t>(at.y + 3) * width + at.x + 2], Pattern(0, 1)) << "the row below it";
   EXPECT_FALSE(SawMessage(WM_SIZE)) << "size changes are the layer's";

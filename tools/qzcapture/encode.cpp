@@ -2,6 +2,8 @@
 // any file name passes unchanged), fed through a pipe.
 #include "tools/qzcapture/encode.h"
 
+#include "base/frame.h"
+
 #include "tools/qzcapture/outputs.h"
 
 #include <cerrno>
@@ -127,14 +129,13 @@ bool StartVideoEncoder(const std::string& ffmpeg, uint32_t fps, uint32_t scale, 
   // A vanished reader must show as a failed write, not end the process.
   std::signal(SIGPIPE, SIG_IGN);
   bool lossless = coding == VideoCoding::Lossless;
-  std::string size = std::to_string(320 * scale) + ":" + std::to_string(240 * scale);
+  std::string size = std::to_string(FrameWidth * scale) + ":" + std::to_string(FrameHeight * scale);
+  std::string frameSize = std::to_string(FrameWidth) + "x" + std::to_string(FrameHeight);
   std::vector<std::string> args = BaseArgs(ffmpeg);
   // The scaler on one thread, so that nothing but x264's slices runs on
   // more than one; at this frame size it costs no time.
   args.insert(args.end(), {"-filter_threads", "1"});
-  for (const char* a : {"-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", "320x240"}) {
-    args.emplace_back(a);
-  }
+  args.insert(args.end(), {"-f", "rawvideo", "-pix_fmt", "bgr0", "-video_size", frameSize});
   args.insert(args.end(), {"-framerate", std::to_string(fps), "-i", "pipe:0"});
   // Whole-factor nearest-neighbour scaling, by the scaler's portable code
   // rather than whichever fast path the processor allows. The compact coding

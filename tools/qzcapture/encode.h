@@ -22,7 +22,7 @@ enum class VideoCoding {
   Lossless,   // H.264 in RGB at quantiser 0: decodes to the very frames
 };
 
-// Starts ffmpeg reading 320 x 240 frames of 0x00RRGGBB values at `fps`,
+// Starts ffmpeg reading FrameWidth x FrameHeight frames of 0x00RRGGBB values at `fps`,
 // scaling them by `scale` (nearest neighbour) into H.264 in `out`, without
 // sound; its messages go to the file `log`. False, with `error` set, when
 // it cannot be started.

@@ -3,6 +3,7 @@
 #include "base/version.h"
 #include "content/lib/pngwrite.h"
 #include "tools/qzcapture/encode.h"
+#include "tools/qzcapture/frame_hash.h"
 #include "tools/qzcapture/music.h"
 #include "tools/qzcapture/outputs.h"
 #include "tools/qzcapture/render.h"
@@ -166,25 +167,16 @@ void ReportProgress(Capture& c, uint64_t done, bool last) {
   std::fflush(stderr);
 }
 
-uint64_t FrameHash(const uint32_t* frame) {
-  uint64_t h = 0xCBF29CE484222325ULL;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(frame);
-  for (size_t i = 0; i < CaptureWidth * CaptureHeight * sizeof(uint32_t); i++) {
-    h = (h ^ bytes[i]) * 0x100000001B3ULL;
-  }
-  return h;
-}
-
 // A frame enlarged for a PNG file: each pixel `scale` times across and down.
 struct ScaledFrame {
-  const uint32_t* frame;  // 0x00RRGGBB, CaptureWidth x CaptureHeight
+  const uint32_t* frame;  // 0x00RRGGBB, FrameWidth x FrameHeight
   uint32_t scale;
 };
 
 void ScaledRow(uint32_t y, png_byte* row, const void* context) {
   const auto& f = *static_cast<const ScaledFrame*>(context);
-  const uint32_t* source = f.frame + static_cast<size_t>(y / f.scale) * CaptureWidth;
-  for (uint32_t x = 0; x < CaptureWidth * f.scale; x++) {
+  const uint32_t* source = f.frame + static_cast<size_t>(y / f.scale) * FrameWidth;
+  for (uint32_t x = 0; x < FrameWidth * f.scale; x++) {
     uint32_t v = source[x / f.scale];
     row[3 * x] = static_cast<png_byte>(v >> 16);
     row[3 * x + 1] = static_cast<png_byte>(v >> 8);
@@ -200,7 +192,7 @@ bool WriteFramePng(const Options& o, const uint32_t* frame, uint64_t index, std:
   std::string path = o.pngDir + name;
   std::string part = o.pngDir + "/.partial_" + (name + 7);  // past "/frame_"
   ScaledFrame scaled{frame, o.scale};
-  content::PngFormat format{CaptureWidth * o.scale, CaptureHeight * o.scale, nullptr, -1};
+  content::PngFormat format{FrameWidth * o.scale, FrameHeight * o.scale, nullptr, -1};
   if (!content::WritePng(part, format, ScaledRow, &scaled, error) || !PutInPlace(part, path, error)) {
     unlink(part.c_str());
     return false;
@@ -217,13 +209,13 @@ bool TakeFrame(const uint32_t* frame, uint64_t index, void* context) {
     return false;
   }
   if (c.hashes != nullptr) {
-    if (std::fprintf(c.hashes, "%" PRIu64 " %016" PRIx64 "\n", index, FrameHash(frame)) < 0 ||
+    if (std::fprintf(c.hashes, "%" PRIu64 " %016" PRIx64 "\n", index, CaptureFrameHash(frame)) < 0 ||
         std::ferror(c.hashes)) {
       c.error = "cannot write " + o.hashes + ": " + std::strerror(errno);
       return false;
     }
   }
-  if (c.encoder.pid > 0 && !EncodeFrame(c.encoder, frame, CaptureWidth * CaptureHeight)) {
+  if (c.encoder.pid > 0 && !EncodeFrame(c.encoder, frame, FrameWidth * FrameHeight)) {
     // ffmpeg has gone: its exit status and reason say why.
     if (FinishVideoEncoder(c.encoder, c.error)) {
       c.error = "ffmpeg stopped taking frames";

@@ -1,7 +1,6 @@
 // Rendering the presentation on the virtual platform.
 #include "tools/qzcapture/render.h"
 
-#include "app/runloop.h"
 #include "app/startup.h"
 #include "app/winproc.h"
 #include "base/names.h"
@@ -9,9 +8,6 @@
 #include "demo/fade.h"
 #include "demo/script.h"
 #include "platform/virtual/virtual.h"
-#include "sound/sound.h"
-#include "timing/ticktimer.h"
-#include "video/video.h"
 
 #include <cstring>
 #include <string>
@@ -24,7 +20,7 @@ constexpr char CaptureCommandLine[] = "QZ_Quillwave2k.exe /w";
 // What the sink is fed. Main thread only.
 FrameSink Sink = nullptr;
 void* SinkContext = nullptr;
-uint32_t Held[CaptureWidth * CaptureHeight];  // the picture on the screen now
+uint32_t Held[FrameWidth * FrameHeight];  // the picture on the screen now
 uint64_t Emitted = 0;                         // frame intervals handed on
 bool SinkFailed = false;
 bool WrongSize = false;
@@ -47,12 +43,12 @@ void EmitUntil(uint64_t now) {
 // caption, so the frame sits at its top left with spare rows below.
 void OnPresent(const uint32_t* pixels, uint32_t width, uint32_t height, uint64_t now) {
   EmitUntil(now);
-  if (width < CaptureWidth || height < CaptureHeight) {
+  if (width < FrameWidth || height < FrameHeight) {
     WrongSize = true;
     return;
   }
-  for (uint32_t y = 0; y < CaptureHeight; y++) {
-    std::memcpy(Held + y * CaptureWidth, pixels + static_cast<size_t>(y) * width, CaptureWidth * sizeof(uint32_t));
+  for (uint32_t y = 0; y < FrameHeight; y++) {
+    std::memcpy(Held + y * FrameWidth, pixels + static_cast<size_t>(y) * width, FrameWidth * sizeof(uint32_t));
   }
 }
 
@@ -83,16 +79,9 @@ RenderResult RenderPresentation(const char* programPath, uint32_t fps, FrameSink
   VirtualSetFrameRate(fps);
   VirtualSetPresentHook(OnPresent);
 
-  bool started = StartPresentation();
-  if (started) {
-    RunLoop();
-    SoundStop();
-  }
-  // The shutdown path without the process exit, so the capture can finish.
-  StopTickTimer();
-  SoundClose();
-  ReleaseFrameBuffer();
-  CloseVideo();
+  bool started = PlayPresentation();
+  // Without the process exit, so the capture can finish.
+  StopPresentation();
   EmitUntil(VirtualNow());
 
   VirtualMusic music = VirtualMusicState();
@@ -104,7 +93,7 @@ RenderResult RenderPresentation(const char* programPath, uint32_t fps, FrameSink
   if (!started) {
     result.error = StartError(SystemError);
   } else if (WrongSize) {
-    result.error = "the window is smaller than 320 x 240";
+    result.error = "the window is smaller than the frame";
   } else if (SinkFailed) {
     result.error = "the frame output failed";
   } else {

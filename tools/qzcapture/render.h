@@ -2,11 +2,10 @@
 // start-up, run loop and shutdown steps, with every frame interval of the
 // video handed to a sink in order.
 #pragma once
+#include "base/frame.h"
+
 #include <cstdint>
 #include <string>
-
-constexpr uint32_t CaptureWidth = 320;
-constexpr uint32_t CaptureHeight = 240;
 
 // Called once per frame interval of the video with the picture the screen
 // shows then (0x00RRGGBB, rows top-down), index counting from 0. A pause

@@ -2,7 +2,6 @@
 // Palette item (256 entries of blue, green, red, 0) and an IndexedPicture
 // item (one byte per pixel, top row first). An indexed PNG keeps its own
 // palette and indices; any other PNG is reduced to 256 colours.
-// qzpack preview PALETTE PIXELS WIDTH OUT.png: the two items back to a PNG.
 #include <cstdio>
 
 #include "content/lib/pngio.h"
@@ -42,34 +41,5 @@ int VerbPicture(const VerbArgs& args) {
   }
   std::printf("%s: %d x %d, %s\n", paths[0].c_str(), png.image.width, png.image.height,
               kept ? "palette kept" : "reduced to 256 colours");
-  return 0;
-}
-
-int VerbPreview(const VerbArgs& args) {
-  if (args.size() != 4) {
-    return FailUsage("preview");
-  }
-  uint32_t width = 0;
-  if (!ParseIndex(args[2], &width) || width == 0) {
-    return Fail("preview: width must be a whole number above 0, not '" + args[2] + "'");
-  }
-  std::vector<uint8_t> palette;
-  content::IndexedImage image;
-  std::string error;
-  if (!content::ReadFile(args[0], palette, error) || !content::ReadPaletteItem(palette, image, error)) {
-    return Fail(args[0] + ": " + error);
-  }
-  if (!content::ReadFile(args[1], image.pixels, error)) {
-    return Fail(error);
-  }
-  if (image.pixels.empty() || image.pixels.size() % width != 0) {
-    return Fail(args[1] + ": " + std::to_string(image.pixels.size()) + " bytes are not whole rows of " +
-                std::to_string(width) + " pixels");
-  }
-  image.width = int(width);
-  image.height = int(image.pixels.size() / width);
-  if (!content::WriteIndexedPng(args[3], image, error)) {
-    return Fail(error);
-  }
   return 0;
 }

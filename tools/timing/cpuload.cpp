@@ -160,12 +160,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the script has no flickering scroller\n");
     return 2;
   }
-  if (StartPresentation()) {
-    InstallSceneTable(Table);
-    FrameHook = MeasuredStep;
-    RunLoop();
-    SoundStop();
-  } else {
+  PresentationScenes = Table;
+  FrameHook = MeasuredStep;
+  if (!PlayPresentation()) {
     std::fprintf(stderr, "start-up failed\n");
   }
   ShutdownPresentation();

@@ -43,10 +43,8 @@ void TimedStep() {
 
 int main() {
   StartNs = PlatClockNanoseconds();
-  if (StartPresentation()) {
-    FrameHook = TimedStep;
-    RunLoop();
-  } else {
+  FrameHook = TimedStep;
+  if (!PlayPresentation()) {
     std::fprintf(stderr, "start-up failed\n");
   }
   ShutdownPresentation();

@@ -6,8 +6,8 @@
   'use strict';
 
   var ProgramFile = 'QZ_Quillwave2k.exe';
-  var Width = 320;
-  var Height = 240;
+  var Width = @QZ_FRAME_WIDTH@;    // the frame's size, written in by the build from base/frame.h
+  var Height = @QZ_FRAME_HEIGHT@;
   var MessageRoom = 256;   // input beyond this many waiting messages is dropped
 
   // Window messages and the key code the program knows.

@@ -1,16 +1,10 @@
-// Present timing and placement for the Linux window layer (no SDL here).
-#include "platform/linux/present.h"
+// Which of SDL's renderers a window keeps, decided on what SDL and OpenGL
+// report (no SDL here, so the tests run it directly).
+#include "platform/linux/renderer_choice.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include <strings.h>
-
-namespace {
-
-constexpr uint64_t NsPerSecond = 1000000000ULL;
-
-}  // namespace
 
 namespace {
 

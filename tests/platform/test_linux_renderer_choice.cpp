@@ -1,5 +1,5 @@
 // Which renderer a window keeps.
-#include "platform/linux/present.h"
+#include "platform/linux/renderer_choice.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "app/winproc.h"
 #include "base/syserror.h"
 #include "platform/plat_window.h"
+#include "tests/fake/fake_calls.h"
 #include "tests/fake/fake_platform.h"
 #include "tests/fake/fake_video.h"
 #include "video/video.h"
@@ -76,10 +77,10 @@ TEST_F(WinProc, EveryMessageGoesOnToTheDefaultHandling) {
   Send(WM_KEYUP, VK_ESCAPE, 0x12345);
   Send(WM_PAINT);
   ASSERT_EQ(FakeCount("DefWindowProc"), 2u);
-  const FakeCall& first = FakeCallAt(FakeFind("DefWindowProc"));
-  EXPECT_EQ(first.a, static_cast<int64_t>(window));
-  EXPECT_EQ(first.b, WM_KEYUP);
-  EXPECT_EQ(first.c, VK_ESCAPE);
+  FakeDefWindowProcCall first = FakeFirst<FakeDefWindowProcCall>();
+  EXPECT_EQ(first.window, static_cast<int64_t>(window));
+  EXPECT_EQ(first.message, WM_KEYUP);
+  EXPECT_EQ(first.wParam, VK_ESCAPE);
 }
 
 TEST_F(WinProc, CloseRequestQuitsAndDestroysTheWindow) {

@@ -1,6 +1,6 @@
-// What a present decides without SDL: which of SDL's renderers a window
-// keeps (the pacing and placement themselves are common/present.h). The
-// tests run it directly.
+// Which of SDL's renderers a window keeps, decided without SDL on what the
+// renderer reported, so the tests run it directly. (Pacing and placement
+// are common/present.h.)
 #pragma once
 #include <cstdint>
 
