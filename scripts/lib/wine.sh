@@ -14,7 +14,8 @@
 #                 alone offers 320x240 modes, when asked); sets work, dist,
 #                 prog, tests, shots, match
 #   wine_run_in DIR ARGS...  runs the loader with ARGS from DIR to its end
-#                 (at most wine_run_limit s, 60); its exit code in $rc
+#                 (at most wine_run_limit s, 60), its output in $run_out
+#                 and its exit code in $rc
 #   wine_start ARGS...  run_start of the program from $dist
 #   wine_reg KEY NAME TYPE DATA, wine_unreg KEY NAME  one registry value
 #   wine_restart  a new server, once a setting its start reads has changed
@@ -158,8 +159,8 @@ wine_cleanup() {
 wine_run_in() {
   local dir=$1
   shift
-  rc=0
-  (cd "$dir" && timeout "${wine_run_limit:-60}" "$wine_loader" "$@" >"$work/run.out" 2>&1) || rc=$?
+  run_start "$dir" "$wine_loader" "$@"
+  run_wait "${wine_run_limit:-60}"
 }
 
 wine_start() { run_start "$dist" "$wine_loader" ./QZ_Quillwave2k.exe "$@"; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Reads the Windows program's resources back from the built file and checks
-# the zip, for scripts/test.d/90-wine: the icon is the host build's icon file
+# the zip, for scripts/test.d/90-wine-units: the icon is the host build's icon file
 # (16, 32, 48 and 256 pixels), the version information names the product
 # and the project's version, the one manifest asks for asInvoker and
 # per-monitor DPI awareness and names Vista alone; the zip holds the
