@@ -2,6 +2,7 @@
 // the ticks a period-1 slot sees over a stretch of the monotonic clock, and
 // reports the rate error and the largest gap between two ticks.
 // Usage: qz_tickrate [seconds]   (60 when not given)
+#include "base/syserror.h"
 #include "platform/plat_system.h"
 #include "timing/ticktimer.h"
 
@@ -33,7 +34,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!StartTickTimer(TickResolution, TickInterval)) {
-    std::fprintf(stderr, "the tick timer did not start\n");
+    std::fprintf(stderr, "%s\n", ExitCodeMeaning(ErrorTickTimer));
     return 1;
   }
   ArmTimerSlot(0, 1, CountTick);
