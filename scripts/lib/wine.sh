@@ -35,6 +35,7 @@
 wine_screen="1024 768"
 
 . scripts/lib/apt.sh
+. scripts/lib/names.sh
 
 # No debug output, no Mono or Gecko prompts, and no ALSA: waveOutOpen then
 # fails as on a machine without a sound device, and fmod.dll plays to its

@@ -57,9 +57,10 @@ shows_scaled() {
 # whole factor, centred; its corner and factor in place_x, place_y and
 # place_f, and as qz_frames options in $at.
 frame_place() {
-  place_f=$(($1 / 320 < $2 / 240 ? $1 / 320 : $2 / 240))
-  place_x=$((($1 - 320 * place_f) / 2))
-  place_y=$((($2 - 240 * place_f) / 2))
+  local w=$names_frame_width h=$names_frame_height
+  place_f=$(($1 / w < $2 / h ? $1 / w : $2 / h))
+  place_x=$((($1 - w * place_f) / 2))
+  place_y=$((($2 - h * place_f) / 2))
   at="--at $place_x $place_y --scale $place_f --depth $3"
 }
 
