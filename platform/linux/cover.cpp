@@ -39,7 +39,7 @@ void LinuxWindowToggleCover(LinuxWindow* w) {
     SDL_SetWindowSize(w->sdl, w->restore.w, w->restore.h);
     SDL_SetWindowPosition(w->sdl, w->restore.x, w->restore.y);
   } else {
-    SDL_SetWindowSize(w->sdl, w->pictureWidth, w->pictureHeight);
+    SDL_SetWindowSize(w->sdl, w->pictureWidth * w->scale, w->pictureHeight * w->scale);
     SDL_SetWindowPosition(w->sdl, 0, 0);
   }
   w->covering = false;
@@ -63,7 +63,7 @@ void LinuxWindowLeaveFullScreen(LinuxWindow* w) {
   SDL_SetWindowFullscreen(w->sdl, 0);
   SDL_SetWindowBordered(w->sdl, w->framed ? SDL_TRUE : SDL_FALSE);
   SDL_SetWindowResizable(w->sdl, w->framed ? SDL_TRUE : SDL_FALSE);
-  SDL_SetWindowSize(w->sdl, w->outerWidth, w->outerHeight);
+  SDL_SetWindowSize(w->sdl, w->outerWidth * w->scale, w->outerHeight * w->scale);
   SDL_SetWindowPosition(w->sdl, 0, 0);
   w->fullScreen = false;
   w->covering = false;

@@ -54,7 +54,7 @@ void GrowToCover(LinuxWindow* w, int32_t x, int32_t y, int32_t width, int32_t he
   int shownWidth = 0;
   int shownHeight = 0;
   SDL_GetWindowSize(w->sdl, &shownWidth, &shownHeight);
-  SDL_SetWindowSize(w->sdl, std::max(needWidth, shownWidth), std::max(needHeight, shownHeight));
+  SDL_SetWindowSize(w->sdl, std::max(needWidth * w->scale, shownWidth), std::max(needHeight * w->scale, shownHeight));
   LinuxPictureMake(w, needWidth, needHeight);
 }
 

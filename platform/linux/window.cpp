@@ -6,6 +6,7 @@
 
 #include "platform/common/handles.h"
 #include "platform/common/window_class.h"
+#include "platform/linux/scale.h"
 #include "platform/linux/window.h"
 
 #include <algorithm>
@@ -72,7 +73,9 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   // A window on the desktop may be resized; the picture then scales.
   uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
                                                   : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
-  if (!LinuxWindowOpen(w, title, x, y, width, height, flags)) {
+  // On a high-DPI desktop the window is as large on screen as elsewhere.
+  w->scale = LinuxDesktopScale();
+  if (!LinuxWindowOpen(w, title, x, y, width * w->scale, height * w->scale, flags)) {
     return 0;
   }
   w->used = true;
@@ -116,7 +119,7 @@ bool PlatShowWindow(uintptr_t window, int32_t command) {
     if (SDL_GetWindowBordersSize(w->sdl, &top, &left, &bottom, &right) == 0 && top + left + bottom + right > 0) {
       int32_t width = std::max(1, w->outerWidth - left - right);
       int32_t height = std::max(1, w->outerHeight - top - bottom);
-      SDL_SetWindowSize(w->sdl, width, height);
+      SDL_SetWindowSize(w->sdl, width * w->scale, height * w->scale);
       LinuxPictureMake(w, width, height);
     }
   }

@@ -23,6 +23,7 @@ struct LinuxWindow {
   bool framed;             // a window on the desktop, with caption and border
   int32_t outerWidth;      // the size asked for, decorations included
   int32_t outerHeight;
+  int32_t scale;           // the desktop's whole factor: SDL's window is the picture's size times it
   bool fullScreen;         // covers the screen, showing a display mode scaled up
   uint8_t level[3][256];   // shown value of each red, green, blue value at the depth
   bool fullColour;         // the depth shows every value as it is
