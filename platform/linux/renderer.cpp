@@ -1,6 +1,7 @@
 // SDL's video on Linux and the renderer each window gets: started once,
 // refused without a display, and for each window the cheapest renderer that
 // shows the picture without tearing.
+#include "platform/linux/scale.h"
 #include "platform/linux/window.h"
 
 #include <cstdlib>
@@ -85,7 +86,7 @@ bool LinuxVideoReady() {
   // not through a software OpenGL texture whose threads and scaling cost
   // more than the picture itself. A user's environment still decides.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (LinuxVideoStart() != 0) {
     return false;
   }
   // Without a display SDL falls back to drivers that show nothing; only a

@@ -58,7 +58,39 @@ int32_t XftDpi(const char* resources) {
   return 0;
 }
 
+// The first output's scale as SDL's Wayland driver reports it: the output's
+// own mode, listed first, in physical pixels over the desktop in logical ones.
+int32_t WaylandOutputScale() {
+  SDL_DisplayMode desktop{};
+  SDL_DisplayMode native{};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || SDL_GetDisplayMode(0, 0, &native) != 0 || desktop.w <= 0) {
+    return 1;
+  }
+  int32_t scale = native.w / desktop.w;
+  return scale < 1 ? 1 : (scale > LinuxLargestScale ? LinuxLargestScale : scale);
+}
+
+bool Named(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
 }  // namespace
+
+int LinuxVideoStart() {
+  if (Named("SDL_VIDEODRIVER") || !Named("WAYLAND_DISPLAY")) {
+    return SDL_InitSubSystem(SDL_INIT_VIDEO);
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    if (!Named("DISPLAY") || WaylandOutputScale() > 1) {
+      return 0;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  return SDL_InitSubSystem(SDL_INIT_VIDEO);
+}
 
 int32_t LinuxScaleOfSettings(const char* gdkScale, const char* resources) {
   int32_t asked = gdkScale != nullptr ? WholeFactor(gdkScale) : 0;

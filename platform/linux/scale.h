@@ -14,6 +14,13 @@ constexpr int32_t LinuxLargestScale = 8;
 // the text of the root window's RESOURCE_MANAGER, one "name:\tvalue" a line.
 int32_t LinuxScaleOfSettings(const char* gdkScale, const char* resources);
 
+// Starts SDL's video (SDL_InitSubSystem's result). In a Wayland session
+// that also runs XWayland, and with no driver named by the user: native
+// Wayland where the output is scaled, since only a window that knows the
+// scale is drawn sharp there; XWayland at scale 1, which is as sharp and
+// draws without OpenGL.
+int LinuxVideoStart();
+
 // The factor a new window on the desktop is sized by under SDL's video
 // driver now running: from the settings on X11, 1 elsewhere. Read once.
 int32_t LinuxDesktopScale();

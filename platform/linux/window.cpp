@@ -71,7 +71,9 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   // The decorations are unknown until the window is shown, so the client
   // starts at the outer size asked for.
   // A window on the desktop may be resized; the picture then scales.
-  uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
+  // On Wayland the drawable then has the output's physical pixels, so the
+  // compositor shows the picture as drawn instead of scaling it softly.
+  uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
                                                   : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
   // On a high-DPI desktop the window is as large on screen as elsewhere.
   w->scale = LinuxDesktopScale();
