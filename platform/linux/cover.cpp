@@ -3,7 +3,31 @@
 // on the desktop over the display and back.
 #include "platform/linux/window.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
 namespace {
+
+// An X11 window not yet shown carries its full-screen state as a property
+// the window manager reads when it maps the window. SDL only asks once the
+// window shows, and a compositor's X window manager (weston's) drops a
+// request that comes before its own surface for the window is mapped: the
+// window would stay a decorated one of the display's size.
+void AskCoverBeforeShown(SDL_Window* sdl) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if ((SDL_GetWindowFlags(sdl) & SDL_WINDOW_HIDDEN) == 0 || !SDL_GetWindowWMInfo(sdl, &info) ||
+      info.subsystem != SDL_SYSWM_X11) {
+    return;
+  }
+  Display* display = info.info.x11.display;
+  Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+  Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+  XChangeProperty(display, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&fullScreen), 1);
+  XFlush(display);
+}
 
 // The window goes over its whole display, borderless, as desktop full
 // screen. Without a window manager nothing acts on the full-screen request,
@@ -18,6 +42,7 @@ bool CoverDisplay(LinuxWindow* w) {
   SDL_SetWindowPosition(w->sdl, bounds.x, bounds.y);
   SDL_SetWindowSize(w->sdl, bounds.w, bounds.h);
   SDL_SetWindowFullscreen(w->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  AskCoverBeforeShown(w->sdl);
   w->covering = true;
   w->relayout = true;
   return true;

@@ -1,6 +1,7 @@
 // SDL's video on Linux and the renderer each window gets: started once,
 // refused without a display, and for each window the cheapest renderer that
 // shows the picture without tearing.
+#include "platform/linux/scale.h"
 #include "platform/linux/window.h"
 
 #include <cstdlib>
@@ -85,7 +86,7 @@ bool LinuxVideoReady() {
   // not through a software OpenGL texture whose threads and scaling cost
   // more than the picture itself. A user's environment still decides.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+  if (LinuxVideoStart() != 0) {
     return false;
   }
   // Without a display SDL falls back to drivers that show nothing; only a
@@ -100,14 +101,6 @@ bool LinuxVideoReady() {
 }
 
 bool LinuxVideoStarted() { return Video == VideoStart::Ready; }
-
-int32_t LinuxDesktopFactor() {
-  float horizontal = 0;
-  if (!LinuxVideoStarted() || SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) != 0) {
-    return 1;
-  }
-  return CommonDpiFactor(static_cast<int32_t>(horizontal + 0.5f));
-}
 
 bool LinuxWindowOpen(LinuxWindow* w, const char* title, int32_t x, int32_t y, int32_t width, int32_t height,
                      uint32_t flags) {

@@ -6,6 +6,7 @@
 
 #include "platform/common/handles.h"
 #include "platform/common/window_class.h"
+#include "platform/linux/scale.h"
 #include "platform/linux/window.h"
 
 #include <algorithm>
@@ -70,9 +71,11 @@ uintptr_t PlatCreateWindow(uint32_t extendedStyle, const char* className, const 
   CommonSize client = w->framed ? CommonFramedClient(width, height) : CommonSize{width, height};
   w->clientWidth = client.width;
   w->clientHeight = client.height;
-  w->factor = w->framed ? LinuxDesktopFactor() : 1;
+  w->factor = w->framed ? LinuxDesktopScale() : 1;
   // A window on the desktop may be resized; the picture then scales.
-  uint32_t flags = SDL_WINDOW_HIDDEN | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
+  // On Wayland the drawable then has the output's physical pixels, so the
+  // compositor shows the picture as drawn instead of scaling it softly.
+  uint32_t flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (w->framed ? static_cast<uint32_t>(SDL_WINDOW_RESIZABLE)
                                                   : static_cast<uint32_t>(SDL_WINDOW_BORDERLESS));
   if (!LinuxWindowOpen(w, title, x, y, client.width * w->factor, client.height * w->factor, flags)) {
     return 0;

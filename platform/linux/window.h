@@ -53,10 +53,6 @@ bool LinuxVideoReady();
 // Whether SDL's video has started; never tries to start it.
 bool LinuxVideoStarted();
 
-// The whole factor of the first display's scale (CommonDpiFactor); 1 when
-// the display does not say.
-int32_t LinuxDesktopFactor();
-
 // Makes the SDL window of `window` with `flags` and the renderer that suits
 // the machine; sets sdl, renderer and synced. False, with nothing left
 // open, when either cannot be made.

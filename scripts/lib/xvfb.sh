@@ -1,6 +1,6 @@
 # An X server of the stage's own, for the test stages that need a display.
-# Sourced. xvfb_start SCREEN (WIDTHxHEIGHTxDEPTH) starts Xvfb on a display
-# number it finds free itself, without a window manager, and exports
+# Sourced. xvfb_start SCREEN (WIDTHxHEIGHTxDEPTH) [XVFB-OPTION...] starts
+# Xvfb on a display number it finds free itself, without a window manager, and exports
 # DISPLAY; xvfb_stop ends it. A stage calls xvfb_stop from its exit trap,
 # so no server outlives it.
 
@@ -14,7 +14,7 @@ xvfb_start() {
     return 1
   fi
   xvfb_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$xvfb_dir/display" >"$xvfb_dir/log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "$1" "${@:2}" -nolisten tcp 3>"$xvfb_dir/display" >"$xvfb_dir/log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$xvfb_dir/display" ] && break
