@@ -7,6 +7,9 @@
 #include "platform/common/shown.h"
 #include "platform/windows/screen.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace {
 
 // The largest picture converted here; the frame is 320x240.
@@ -163,15 +166,22 @@ bool WindowsPresent(HDC dc, const CommonImage& image, const CommonStretch& copy)
       copy.width > PictureRoom || copy.height > PictureRowRoom || !MakePicture()) {
     return false;
   }
-  if (copy.width != screen->pictureWidth || copy.height != screen->pictureHeight) {
-    screen->pictureWidth = copy.width;
-    screen->pictureHeight = copy.height;
+  // The picture is the part of the copy that carries image pixels: a window
+  // asked for with the year-2000 caption rows is copied into whole, and
+  // those rows below the frame would only push the picture down a factor.
+  int32_t width = static_cast<int32_t>(std::clamp<int64_t>(
+      int64_t{image.width - copy.sourceX} * copy.width / std::max(1, copy.sourceWidth), 1, copy.width));
+  int32_t height = static_cast<int32_t>(std::clamp<int64_t>(
+      int64_t{image.height - copy.sourceY} * copy.height / std::max(1, copy.sourceHeight), 1, copy.height));
+  if (width != screen->pictureWidth || height != screen->pictureHeight) {
+    screen->pictureWidth = width;
+    screen->pictureHeight = height;
     screen->relayout = true;
   }
   CommonShownCopy shown = CommonShownCopyOf(reinterpret_cast<uintptr_t>(screen->window), copy, image);
   bool again = screen->relayout || !CommonAlreadyShown(shown, image);
   if (again) {
-    CommonClip clip = CommonClipStretch(copy, copy.width, copy.height);
+    CommonClip clip = CommonClipStretch(copy, width, height);
     CommonStretchCopy(image, copy, clip, PicturePixels, PictureRoom * BytesPerPixel,
                       screen->fullColour ? nullptr : screen->level);
     CommonRememberShown(shown, image);
