@@ -118,9 +118,12 @@ int32_t ExpectFrameScaled(HWND window) {
   return wrongFrame == 0 && wrongBorder == 0 ? factor : 0;
 }
 
+// As the system copies: its whole window, the caption rows it asked for
+// beyond the frame included.
 void Present(const TestFrame& frame) {
   uintptr_t dc = PlatGetDC(Window);
-  PlatBitBlt(dc, 0, 0, PictureWidth, PictureHeight, reinterpret_cast<uintptr_t>(frame.dc), 0, 0, SRCCOPY);
+  PlatBitBlt(dc, 0, 0, PictureWidth, PictureHeight + FrameWindowCaptionRows, reinterpret_cast<uintptr_t>(frame.dc), 0,
+             0, SRCCOPY);
   PlatReleaseDC(Window, dc);
 }
 
